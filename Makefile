@@ -1,0 +1,49 @@
+# The whole set-up is `make run` and `make test`; both install what is
+# missing first. Everything builds with two jobs: the machine has two cores.
+JOBS ?= 2
+PATIENT ?=
+SANITIZE ?=
+FUZZ_SECONDS ?= 60
+
+ifeq ($(SANITIZE),1)
+BUILD_DIR := build-sanitize
+CMAKE_EXTRA := -DNORVEL_SANITIZE=ON -DNORVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+else
+BUILD_DIR := build
+CMAKE_EXTRA := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+endif
+
+ifneq ($(PATIENT),)
+CMAKE_EXTRA += -DNORVEL_PATIENT_JSON=$(abspath $(PATIENT))
+endif
+
+.PHONY: all deps configure build test run bench fuzz soak clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_EXTRA) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+run: build
+	@scripts/run-app $(BUILD_DIR)
+
+bench: build
+	@scripts/bench-report $(BUILD_DIR)
+
+fuzz: deps
+	@scripts/fuzz $(FUZZ_SECONDS)
+
+soak: build
+	@$(BUILD_DIR)/tests/soak_test --gtest_also_run_disabled_tests --gtest_filter='*Soak*' --soak-events=100000
+
+clean:
+	@rm -rf build build-sanitize build-fuzz
