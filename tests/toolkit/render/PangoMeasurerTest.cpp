@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "tests/toolkit/render/RenderTestTrees.hpp"
+#include "toolkit/render/PangoMeasurer.hpp"
+
+namespace ui {
+namespace {
+
+using test::resolvedFont;
+
+constexpr const char* kDisclaimer =
+    "All information is fictional and not suitable for actual healthcare decisions.";
+
+struct StyleCase {
+    const char* name;
+    double size;
+    double lineHeight;
+    Font::Weight weight;
+};
+
+class MeasurerWrapping : public testing::TestWithParam<StyleCase> {
+  protected:
+    ResolvedFont font() const {
+        return resolvedFont(GetParam().size, GetParam().lineHeight, GetParam().weight);
+    }
+    PangoMeasurer measurer;
+};
+
+TEST_P(MeasurerWrapping, UnwrappedTextIsOneLineOfTheStylesHeight) {
+    TextMetrics m = measurer.measure(kDisclaimer, font(), std::nullopt, 0);
+    EXPECT_EQ(m.lineCount, 1);
+    EXPECT_DOUBLE_EQ(m.size.height, GetParam().lineHeight);
+    EXPECT_FALSE(m.truncated);
+    // Roughly half an em per character for a proportional face.
+    double length = std::string_view(kDisclaimer).size();
+    EXPECT_GT(m.size.width, 0.35 * GetParam().size * length);
+    EXPECT_LT(m.size.width, 0.7 * GetParam().size * length);
+}
+
+TEST_P(MeasurerWrapping, WrappingAddsWholeLineHeights) {
+    TextMetrics one = measurer.measure(kDisclaimer, font(), std::nullopt, 0);
+    for (double share : {0.6, 0.3}) {
+        double width = std::floor(one.size.width * share);
+        TextMetrics m = measurer.measure(kDisclaimer, font(), width, 0);
+        EXPECT_GE(m.lineCount, static_cast<int>(std::ceil(1 / share))) << "share " << share;
+        EXPECT_DOUBLE_EQ(m.size.height, m.lineCount * GetParam().lineHeight);
+        EXPECT_LE(m.size.width, width);
+        EXPECT_FALSE(m.truncated);
+    }
+}
+
+TEST_P(MeasurerWrapping, TextAtItsOwnWidthDoesNotWrap) {
+    TextMetrics ideal =
+        measurer.measure("Demo chart for Patient: Jane Appleseed", font(), std::nullopt, 0);
+    TextMetrics atWidth =
+        measurer.measure("Demo chart for Patient: Jane Appleseed", font(), ideal.size.width, 0);
+    EXPECT_EQ(atWidth.lineCount, 1);
+    EXPECT_DOUBLE_EQ(atWidth.size.width, ideal.size.width);
+}
+
+TEST_P(MeasurerWrapping, LineLimitEllipsizes) {
+    TextMetrics one = measurer.measure(kDisclaimer, font(), std::nullopt, 0);
+    double width = std::floor(one.size.width / 4);
+
+    TextMetrics single = measurer.measure(kDisclaimer, font(), width, 1);
+    EXPECT_TRUE(single.truncated);
+    EXPECT_EQ(single.lineCount, 1);
+    EXPECT_DOUBLE_EQ(single.size.height, GetParam().lineHeight);
+    EXPECT_LE(single.size.width, width);
+
+    TextMetrics two = measurer.measure(kDisclaimer, font(), width, 2);
+    EXPECT_TRUE(two.truncated);
+    EXPECT_EQ(two.lineCount, 2);
+    EXPECT_DOUBLE_EQ(two.size.height, 2 * GetParam().lineHeight);
+
+    TextMetrics roomy = measurer.measure(kDisclaimer, font(), one.size.width + 10, 1);
+    EXPECT_FALSE(roomy.truncated);
+}
+
+INSTANTIATE_TEST_SUITE_P(TextStyles, MeasurerWrapping,
+                         testing::Values(StyleCase{"subheadline", 15, 20, Font::Weight::regular},
+                                         StyleCase{"headline", 17, 22, Font::Weight::semibold},
+                                         StyleCase{"caption2Bold", 11, 13, Font::Weight::bold},
+                                         StyleCase{"title2Bold", 22, 28, Font::Weight::bold},
+                                         StyleCase{"shrunkCaption", 12 * 0.8, 16 * 0.8,
+                                                   Font::Weight::semibold}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PangoMeasurer, OverlongWordBreaksAnywhere) {
+    PangoMeasurer measurer;
+    ResolvedFont font = resolvedFont(13, 18, Font::Weight::regular, Font::Design::monospaced);
+    TextMetrics m = measurer.measure("norvel_chest_xray_study_2024_final.jpg", font, 60, 0);
+    EXPECT_GE(m.lineCount, 4);
+    EXPECT_LE(m.size.width, 60);
+}
+
+TEST(PangoMeasurer, ParagraphsAreLinesWithoutAWidth) {
+    PangoMeasurer measurer;
+    TextMetrics m = measurer.measure("Clinic\nRoute", resolvedFont(17, 22), std::nullopt, 0);
+    EXPECT_EQ(m.lineCount, 2);
+    EXPECT_DOUBLE_EQ(m.size.height, 44);
+}
+
+TEST(PangoMeasurer, RepeatedQuestionsAreAnsweredFromTheCache) {
+    PangoMeasurer measurer;
+    ResolvedFont caption = resolvedFont(12, 16);
+    const std::vector<std::string> texts{"Blood Pressure", "120/80", "Pulse",    "72 bpm",
+                                         "Hydration",      "2.4 L",  kDisclaimer};
+    for (const std::string& t : texts) measurer.measure(t, caption, 169, 0);
+    EXPECT_EQ(measurer.measureCount(), texts.size());
+    EXPECT_EQ(measurer.cacheHits(), 0u);
+
+    // A re-layout with unchanged texts never reaches Pango.
+    for (const std::string& t : texts) measurer.measure(t, caption, 169, 0);
+    EXPECT_EQ(measurer.measureCount(), texts.size());
+    EXPECT_EQ(measurer.cacheHits(), texts.size());
+
+    // Any part of the key that differs is a new question.
+    measurer.measure("Pulse", caption, 170, 0);
+    measurer.measure("Pulse", caption, 169, 1);
+    measurer.measure("Pulse", resolvedFont(12, 16, Font::Weight::bold), 169, 0);
+    measurer.measure("pulse", caption, 169, 0);
+    EXPECT_EQ(measurer.measureCount(), texts.size() + 4);
+
+    // An infinite width asks the same as an unspecified one.
+    measurer.measure("Pulse", caption, std::nullopt, 0);
+    measurer.measure("Pulse", caption, std::numeric_limits<double>::infinity(), 0);
+    EXPECT_EQ(measurer.measureCount(), texts.size() + 5);
+}
+
+TEST(PangoMeasurer, CachedAnswersEqualFreshOnes) {
+    PangoMeasurer warm;
+    ResolvedFont font = resolvedFont(15, 20);
+    TextMetrics first = warm.measure(kDisclaimer, font, 200, 2);
+    TextMetrics cached = warm.measure(kDisclaimer, font, 200, 2);
+    PangoMeasurer cold;
+    TextMetrics fresh = cold.measure(kDisclaimer, font, 200, 2);
+    EXPECT_EQ(cached.size, first.size);
+    EXPECT_EQ(fresh.size, first.size);
+    EXPECT_EQ(fresh.truncated, first.truncated);
+    EXPECT_EQ(fresh.lineCount, first.lineCount);
+}
+
+TEST(PangoMeasurer, MonospacedDigitsShareOneWidth) {
+    PangoMeasurer measurer;
+    for (Font::Weight weight : {Font::Weight::regular, Font::Weight::semibold}) {
+        ResolvedFont mono = resolvedFont(15, 20, weight, Font::Design::monospaced);
+        double zeros = measurer.measure("0000", mono, std::nullopt, 0).size.width;
+        for (const char* digits : {"1111", "8888", "1234", "09:30"}) {
+            double w = measurer.measure(digits, mono, std::nullopt, 0).size.width;
+            EXPECT_NEAR(w, zeros * std::string_view(digits).size() / 4, 1e-6) << digits;
+        }
+        // A proportional "i" is narrower than a "W"; in the monospaced face
+        // every character takes the same advance.
+        EXPECT_NEAR(measurer.measure("iiii", mono, std::nullopt, 0).size.width,
+                    measurer.measure("WWWW", mono, std::nullopt, 0).size.width, 1e-6);
+    }
+    ResolvedFont inter = resolvedFont(15, 20);
+    EXPECT_LT(measurer.measure("iiii", inter, std::nullopt, 0).size.width,
+              measurer.measure("WWWW", inter, std::nullopt, 0).size.width);
+}
+
+TEST(PangoMeasurer, HeavierWeightsSetWider) {
+    // Each weight must reach a face of its own: Inter's heavier faces are
+    // wider, so the widths climb from thin to black.
+    PangoMeasurer measurer;
+    double previous = 0;
+    for (Font::Weight weight : {Font::Weight::thin, Font::Weight::ultralight, Font::Weight::light,
+                                Font::Weight::regular, Font::Weight::medium, Font::Weight::semibold,
+                                Font::Weight::bold, Font::Weight::heavy, Font::Weight::black}) {
+        double w =
+            measurer.measure("Hydration 2.4 L", resolvedFont(20, 25, weight), std::nullopt, 0)
+                .size.width;
+        EXPECT_GT(w, previous) << weightName(weight);
+        previous = w;
+    }
+}
+
+TEST(PangoMeasurer, WidthsScaleWithTheFontSize) {
+    // Metrics are unhinted, so a text twice the size is twice as wide: what
+    // is measured in points draws the same at any display scale.
+    PangoMeasurer measurer;
+    double small =
+        measurer.measure("Appointments", resolvedFont(12, 16), std::nullopt, 0).size.width;
+    double large =
+        measurer.measure("Appointments", resolvedFont(24, 32), std::nullopt, 0).size.width;
+    EXPECT_NEAR(large, 2 * small, 0.02 * small);
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,67 @@
+#include "toolkit/render/PangoMeasurer.hpp"
+
+#include <algorithm>
+#include <functional>
+
+#include "toolkit/render/PangoText.hpp"
+
+namespace ui {
+namespace {
+
+void combine(std::size_t& seed, std::size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
+
+}  // namespace
+
+std::size_t PangoMeasurer::KeyHash::operator()(const Key& key) const {
+    std::size_t seed = std::hash<std::string>{}(key.text);
+    combine(seed, std::hash<double>{}(key.font.size));
+    combine(seed, std::hash<double>{}(key.font.lineHeight));
+    combine(seed, static_cast<std::size_t>(key.font.weight));
+    combine(seed, static_cast<std::size_t>(key.font.design));
+    combine(seed, key.width ? std::hash<double>{}(*key.width) : 0x5bd1e995);
+    combine(seed, static_cast<std::size_t>(key.lineLimit));
+    return seed;
+}
+
+PangoMeasurer::PangoMeasurer() : layout_(pango_layout_new(text::sharedContext())) {}
+
+PangoMeasurer::~PangoMeasurer() {
+    g_object_unref(layout_);
+}
+
+TextMetrics PangoMeasurer::measure(std::string_view text, const ResolvedFont& font,
+                                   std::optional<double> width, int lineLimit) {
+    // Widths Pango cannot use (infinite) mean "no wrapping", and share the
+    // cache entry of an unspecified width.
+    Key key{std::string(text), font, text::wrappingWidth(width), lineLimit};
+    if (auto it = cache_.find(key); it != cache_.end()) {
+        ++cacheHits_;
+        return it->second;
+    }
+    TextMetrics metrics = shape(text, font, key.width, lineLimit);
+    if (cache_.size() >= kMaxCacheEntries) cache_.clear();
+    cache_.emplace(std::move(key), metrics);
+    return metrics;
+}
+
+TextMetrics PangoMeasurer::shape(std::string_view text, const ResolvedFont& font,
+                                 std::optional<double> width, int lineLimit) {
+    ++measureCount_;
+    text::configureLayout(layout_, text, font, width, lineLimit);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout_, nullptr, &logical);
+    TextMetrics metrics;
+    metrics.lineCount = pango_layout_get_line_count(layout_);
+    metrics.truncated = pango_layout_is_ellipsized(layout_);
+    metrics.size.width = pango_units_to_double(logical.width);
+    // The layout width carries a hair of slack against float rounding (see
+    // configureLayout); an ellipsized line may use it, but the answer never
+    // exceeds the width that was offered.
+    if (width) metrics.size.width = std::min(metrics.size.width, *width);
+    metrics.size.height = metrics.lineCount * font.lineHeight;
+    return metrics;
+}
+
+}  // namespace ui

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <pango/pango.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "toolkit/layout/TextMeasurer.hpp"
+
+namespace ui {
+
+// Measures text with Pango, the way the painter will draw it: the same
+// fonts, the same word wrapping (over-long words break anywhere) and the
+// same "…" ellipsizing. Heights are whole lines of the text style's line
+// height, not Pango's own line spacing, so a text's frame is what the
+// platform would give it; widths are Pango's logical widths in points.
+//
+// Answers are cached by (text, font, width, line limit): layout asks the
+// same questions every frame, and a re-layout with unchanged texts never
+// reaches Pango.
+class PangoMeasurer : public TextMeasurer {
+  public:
+    PangoMeasurer();
+    ~PangoMeasurer() override;
+    PangoMeasurer(const PangoMeasurer&) = delete;
+    PangoMeasurer& operator=(const PangoMeasurer&) = delete;
+
+    TextMetrics measure(std::string_view text, const ResolvedFont& font,
+                        std::optional<double> width, int lineLimit) override;
+    std::size_t measureCount() const override { return measureCount_; }
+    std::size_t cacheHits() const override { return cacheHits_; }
+
+    std::size_t cacheSize() const { return cache_.size(); }
+    void clearCache() { cache_.clear(); }
+
+    // The cache is dropped whole when it reaches this many answers: a
+    // screen has a few hundred texts, so only a long run of ever-changing
+    // texts (a ticking clock) gets here, and starting afresh is cheaper than
+    // tracking recency on every hit.
+    static constexpr std::size_t kMaxCacheEntries = 8192;
+
+  private:
+    struct Key {
+        std::string text;
+        ResolvedFont font;
+        std::optional<double> width;
+        int lineLimit = 0;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
+
+    TextMetrics shape(std::string_view text, const ResolvedFont& font, std::optional<double> width,
+                      int lineLimit);
+
+    PangoLayout* layout_;  // reused for every measurement
+    std::unordered_map<Key, TextMetrics, KeyHash> cache_;
+    std::size_t measureCount_ = 0;
+    std::size_t cacheHits_ = 0;
+};
+
+}  // namespace ui

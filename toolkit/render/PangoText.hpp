@@ -1,0 +1,42 @@
+#pragma once
+
+// What the measurer and the painter share about text, so that a text is
+// broken into exactly the same lines when it is drawn as when it was
+// measured: one Pango context for the process, the font descriptions, and
+// the layout settings (wrapping, ellipsizing).
+
+#include <pango/pango.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "toolkit/layout/TextMeasurer.hpp"
+
+namespace ui::text {
+
+// The process-wide context on PangoCairo's default font map. Its font
+// options turn off metric hinting and glyph-position rounding, which makes
+// a layout independent of the display scale: text measured in points wraps
+// identically when drawn at 3 pixels per point.
+PangoContext* sharedContext();
+
+// "Inter Semi-Bold 15px", "JetBrains Mono 13px": sizes in pixels, which are
+// points because the painter scales its Cairo context by the display scale.
+std::string fontDescriptionString(const ResolvedFont& font);
+std::string symbolFontDescriptionString(double size);
+
+// Parsed descriptions, kept for the life of the process (there are only a
+// handful of distinct fonts on any screen).
+const PangoFontDescription* fontDescription(const std::string& descriptionString);
+
+// Sets `layout` up for `text`: wraps words (breaking over-long words
+// anywhere) at `width` when given, ends the last of `lineLimit` lines with
+// "…" when the text needs more, and does not wrap at all without a width.
+void configureLayout(PangoLayout* layout, std::string_view text, const ResolvedFont& font,
+                     std::optional<double> width, int lineLimit);
+
+// A usable wrapping width: empty for "unspecified", infinite or NaN widths.
+std::optional<double> wrappingWidth(std::optional<double> width);
+
+}  // namespace ui::text
