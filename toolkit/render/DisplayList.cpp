@@ -1,0 +1,148 @@
+#include "toolkit/render/DisplayList.hpp"
+
+#include <algorithm>
+
+#include "toolkit/render/Symbols.hpp"
+
+namespace ui {
+namespace {
+
+bool hasArea(const Rect& r) {
+    return r.width > 0 || r.height > 0;
+}
+
+Rect inflated(const Rect& r, double dx, double dy) {
+    return {r.x - dx, r.y - dy, r.width + 2 * dx, r.height + 2 * dy};
+}
+
+Rect unionOf(const Rect& a, const Rect& b) {
+    double x = std::min(a.minX(), b.minX()), y = std::min(a.minY(), b.minY());
+    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
+}
+
+bool covers(const Rect& outer, const Rect& inner) {
+    return outer.minX() <= inner.minX() && outer.minY() <= inner.minY() &&
+           outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
+}
+
+bool isShapeKind(const std::string& kind) {
+    return kind == "RoundedRectangle" || kind == "Rectangle";
+}
+
+ShapeOutline outlineOf(const LaidOutView& v) {
+    ShapeOutline s;
+    s.rect = v.frame;
+    s.cornerRadius = v.shapeKind == ShapeNode::Kind::roundedRectangle ? v.cornerRadius : 0;
+    s.cornerStyle = v.cornerStyle;
+    s.topCornersOnly = v.topCornersOnly;
+    return s;
+}
+
+// The operations one entry paints, in the order it paints them: its fill
+// (a background shape, a button's tinted body, a divider, a gradient), its
+// outline, its text and its symbol.
+void appendEntryOps(const LaidOutView& v, std::vector<DisplayOp>& out) {
+    ShapeOutline shape = outlineOf(v);
+    if (v.fill) {
+        out.push_back(FillPath{shape, *v.fill, v.opacity});
+    } else if (isShapeKind(v.kind) && !v.stroke && v.foreground) {
+        // A bare shape is filled with the foreground style, as on the platform.
+        out.push_back(FillPath{shape, *v.foreground, v.opacity});
+    }
+    if (v.stroke && v.lineWidth > 0) {
+        out.push_back(StrokePath{shape, *v.stroke, v.lineWidth, v.opacity});
+    }
+    Color color = textColor(v.foreground);
+    if (v.text && !v.text->empty()) {
+        DrawText t;
+        t.text = *v.text;
+        t.font = v.resolvedFont;
+        t.rect = hasArea(v.textFrame) ? v.textFrame : v.frame;
+        t.color = color;
+        t.wrapWidth = v.wrapWidth;
+        // A text cut short on one line still needs a width for the "…".
+        if (!t.wrapWidth && v.truncated) t.wrapWidth = t.rect.width;
+        t.lineLimit = v.lineLimit;
+        t.opacity = v.opacity;
+        out.push_back(std::move(t));
+    }
+    if (v.symbol) {
+        if (std::optional<char32_t> codepoint = symbolCodepoint(*v.symbol)) {
+            Rect rect = hasArea(v.symbolFrame) ? v.symbolFrame : v.frame;
+            out.push_back(DrawSymbol{*codepoint, v.resolvedFont.size, rect, color, v.opacity});
+        }
+    }
+}
+
+}  // namespace
+
+Color textColor(const std::optional<Style>& foreground) {
+    if (!foreground) return Color::white;
+    if (const Color* c = std::get_if<Color>(&*foreground)) return *c;
+    const auto& gradient = std::get<LinearGradient>(*foreground);
+    return gradient.colors.empty() ? Color::white : gradient.colors.front();
+}
+
+Rect paintedBounds(const DisplayOp& op) {
+    // One point of slack covers antialiased edges at any display scale.
+    constexpr double kSlack = 1;
+    if (const auto* fill = std::get_if<FillPath>(&op)) {
+        return inflated(fill->shape.rect, kSlack, kSlack);
+    }
+    if (const auto* stroke = std::get_if<StrokePath>(&op)) {
+        // Miter joins at square corners reach half the line times √2 out;
+        // a whole line width is a safe bound.
+        double d = stroke->lineWidth + kSlack;
+        return inflated(stroke->shape.rect, d, d);
+    }
+    if (const auto* text = std::get_if<DrawText>(&op)) {
+        // Glyphs may overhang their advance box and a font's natural line
+        // may be taller than the style's line height; half the font size
+        // on every side covers both.
+        Rect r = text->rect;
+        if (text->wrapWidth) r.width = std::max(r.width, *text->wrapWidth);
+        double d = text->font.size / 2 + kSlack;
+        return inflated(r, d, d);
+    }
+    if (const auto* symbol = std::get_if<DrawSymbol>(&op)) {
+        Rect em{symbol->rect.midX() - symbol->size / 2, symbol->rect.midY() - symbol->size / 2,
+                symbol->size, symbol->size};
+        return inflated(unionOf(symbol->rect, em), kSlack, kSlack);
+    }
+    return {};
+}
+
+DisplayList buildDisplayList(const LayoutTree& tree) {
+    DisplayList list;
+    list.size = tree.size;
+    list.scale = tree.scale;
+    const Rect window{0, 0, tree.size.width, tree.size.height};
+
+    std::optional<Rect> currentClip;
+    std::vector<DisplayOp> entryOps;
+    for (const LaidOutView& v : tree.views) {
+        if (v.opacity <= 0) continue;
+        entryOps.clear();
+        appendEntryOps(v, entryOps);
+        if (entryOps.empty()) continue;
+
+        // A clip that holds the whole window clips nothing and is left out.
+        std::optional<Rect> clip;
+        if (!covers(v.clip, window)) clip = v.clip;
+        Rect visible = clip ? clip->intersection(window) : window;
+
+        for (DisplayOp& op : entryOps) {
+            if (!paintedBounds(op).intersects(visible)) continue;
+            if (clip != currentClip) {
+                if (currentClip) list.ops.push_back(PopClip{});
+                if (clip) list.ops.push_back(PushClip{*clip});
+                currentClip = clip;
+            }
+            list.ops.push_back(std::move(op));
+        }
+    }
+    if (currentClip) list.ops.push_back(PopClip{});
+    return list;
+}
+
+}  // namespace ui
