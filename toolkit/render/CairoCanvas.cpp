@@ -1,0 +1,319 @@
+#include "toolkit/render/CairoCanvas.hpp"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "toolkit/render/PangoText.hpp"
+
+namespace ui {
+namespace {
+
+void combine(std::size_t& seed, std::size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
+
+std::string utf8(char32_t c) {
+    std::string s;
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+bool isWholePixel(double v) {
+    return std::abs(v - std::round(v)) < 1e-6;
+}
+
+// The pixels-per-point factor of a context whose matrix is a plain scale,
+// or nothing when it is rotated, skewed, translated or scaled unevenly.
+std::optional<double> plainScale(cairo_t* cr) {
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (m.xy != 0 || m.yx != 0 || m.x0 != 0 || m.y0 != 0 || m.xx != m.yy || m.xx <= 0) {
+        return std::nullopt;
+    }
+    return m.xx;
+}
+
+Rect scaled(const Rect& r, double s) {
+    return {r.x * s, r.y * s, r.width * s, r.height * s};
+}
+
+bool covers(const Rect& outer, const Rect& inner) {
+    return outer.minX() <= inner.minX() && outer.minY() <= inner.minY() &&
+           outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
+}
+
+bool isOpaque(const LinearGradient& g) {
+    return !g.colors.empty() &&
+           std::all_of(g.colors.begin(), g.colors.end(), [](const Color& c) { return c.a >= 1; });
+}
+
+}  // namespace
+
+std::size_t CairoCanvas::LayoutKeyHash::operator()(const LayoutKey& key) const {
+    std::size_t seed = std::hash<std::string>{}(key.text);
+    combine(seed, std::hash<double>{}(key.font.size));
+    combine(seed, static_cast<std::size_t>(key.font.weight));
+    combine(seed, static_cast<std::size_t>(key.font.design));
+    combine(seed, key.width ? std::hash<double>{}(*key.width) : 0x5bd1e995);
+    combine(seed, static_cast<std::size_t>(key.lineLimit) * 2 + (key.symbol ? 1 : 0));
+    return seed;
+}
+
+CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cairo_reference(cr)) {}
+
+CairoCanvas::~CairoCanvas() {
+    for (auto& [key, cached] : layouts_) g_object_unref(cached.layout);
+    cairo_destroy(cr_);
+}
+
+void CairoCanvas::beginFrame(std::optional<Rect> region) {
+    ++frame_;
+    cairo_save(cr_);
+    cairo_surface_t* target = cairo_get_target(cr_);
+    Rect device = Rect::infinite();
+    if (cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE) {
+        device = {0, 0, static_cast<double>(cairo_image_surface_get_width(target)),
+                  static_cast<double>(cairo_image_surface_get_height(target))};
+    }
+    std::optional<double> scale = plainScale(cr_);
+    bool aligned = scale.has_value();
+    if (region) {
+        cairo_rectangle(cr_, region->x, region->y, region->width, region->height);
+        cairo_clip(cr_);
+        if (scale) {
+            Rect r = scaled(*region, *scale);
+            aligned = isWholePixel(r.minX()) && isWholePixel(r.minY()) && isWholePixel(r.maxX()) &&
+                      isWholePixel(r.maxY());
+            device = device.intersection(r);
+        }
+    }
+    clips_.assign(1, DeviceClip{device, aligned});
+    clearPending_ = true;
+}
+
+void CairoCanvas::endFrame() {
+    clearPendingBackground();
+    while (clips_.size() > 1) popClip();
+    clips_.clear();
+    cairo_restore(cr_);
+    cairo_surface_flush(cairo_get_target(cr_));
+
+    for (auto it = layouts_.begin(); it != layouts_.end();) {
+        if (frame_ - it->second.lastUsedFrame > kLayoutIdleFrames) {
+            g_object_unref(it->second.layout);
+            it = layouts_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CairoCanvas::clearPendingBackground() {
+    if (!clearPending_) return;
+    clearPending_ = false;
+    cairo_save(cr_);
+    cairo_set_operator(cr_, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+}
+
+void CairoCanvas::pushClip(const Rect& rect) {
+    // Clearing honours the clips in force, so the frame's region is cleared
+    // before the first clip narrows it.
+    clearPendingBackground();
+    cairo_save(cr_);
+    cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+    cairo_clip(cr_);
+    DeviceClip top = clips_.empty() ? DeviceClip{Rect::infinite(), false} : clips_.back();
+    std::optional<double> scale = plainScale(cr_);
+    if (scale) {
+        Rect r = scaled(rect, *scale);
+        top.aligned = top.aligned && isWholePixel(r.minX()) && isWholePixel(r.minY()) &&
+                      isWholePixel(r.maxX()) && isWholePixel(r.maxY());
+        top.rect = top.rect.intersection(r);
+    } else {
+        top.aligned = false;
+    }
+    clips_.push_back(top);
+}
+
+void CairoCanvas::popClip() {
+    // The frame's own clip (the bottom entry) is only undone by endFrame.
+    if (clips_.size() <= 1) return;
+    clips_.pop_back();
+    cairo_restore(cr_);
+}
+
+void CairoCanvas::setSource(const Style& style, const Rect& rect, double opacity) {
+    if (const Color* c = std::get_if<Color>(&style)) {
+        cairo_set_source_rgba(cr_, c->r, c->g, c->b, c->a * opacity);
+        return;
+    }
+    const auto& g = std::get<LinearGradient>(style);
+    if (g.colors.size() < 2) {
+        Color c = g.colors.empty() ? Color::clear : g.colors.front();
+        cairo_set_source_rgba(cr_, c.r, c.g, c.b, c.a * opacity);
+        return;
+    }
+    cairo_pattern_t* pattern = cairo_pattern_create_linear(
+        rect.x + g.startPoint.x * rect.width, rect.y + g.startPoint.y * rect.height,
+        rect.x + g.endPoint.x * rect.width, rect.y + g.endPoint.y * rect.height);
+    const double last = static_cast<double>(g.colors.size() - 1);
+    for (std::size_t i = 0; i < g.colors.size(); ++i) {
+        const Color& c = g.colors[i];
+        cairo_pattern_add_color_stop_rgba(pattern, static_cast<double>(i) / last, c.r, c.g, c.b,
+                                          c.a * opacity);
+    }
+    cairo_set_source(cr_, pattern);
+    cairo_pattern_destroy(pattern);
+}
+
+void CairoCanvas::appendPath(const Path& path) {
+    cairo_new_path(cr_);
+    for (const PathElement& e : path) {
+        switch (e.verb) {
+            case PathElement::Verb::moveTo:
+                cairo_move_to(cr_, e.points[0].x, e.points[0].y);
+                break;
+            case PathElement::Verb::lineTo:
+                cairo_line_to(cr_, e.points[0].x, e.points[0].y);
+                break;
+            case PathElement::Verb::curveTo:
+                cairo_curve_to(cr_, e.points[0].x, e.points[0].y, e.points[1].x, e.points[1].y,
+                               e.points[2].x, e.points[2].y);
+                break;
+            case PathElement::Verb::close:
+                cairo_close_path(cr_);
+                break;
+        }
+    }
+}
+
+bool CairoCanvas::paintBackdrop(const FillPath& op) {
+    if (!backdropFastPath_ || op.opacity < 1 || clips_.empty()) return false;
+    const auto* gradient = std::get_if<LinearGradient>(&op.style);
+    if (!gradient || !isOpaque(*gradient) || effectiveCornerRadius(op.shape) > 0) return false;
+    cairo_surface_t* target = cairo_get_target(cr_);
+    if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(target) != CAIRO_FORMAT_ARGB32) {
+        return false;
+    }
+    std::optional<double> scale = plainScale(cr_);
+    const DeviceClip& clip = clips_.back();
+    if (!scale || !clip.aligned) return false;
+    // Only where the opaque gradient covers everything being painted does
+    // writing its pixels equal blending it over what is there.
+    Rect frame = scaled(op.shape.rect, *scale);
+    if (!covers(frame, clip.rect)) return false;
+
+    // At the frame's own level the backdrop replaces every pixel, so the
+    // clearing is not needed (inside a clip it has already happened).
+    if (clips_.size() == 1) clearPending_ = false;
+    PixelRect region{static_cast<int>(std::lround(clip.rect.minX())),
+                     static_cast<int>(std::lround(clip.rect.minY())),
+                     static_cast<int>(std::lround(clip.rect.maxX())),
+                     static_cast<int>(std::lround(clip.rect.maxY()))};
+    cairo_surface_flush(target);
+    bool painted = backdrop_.paint(
+        cairo_image_surface_get_data(target), cairo_image_surface_get_stride(target),
+        cairo_image_surface_get_width(target), cairo_image_surface_get_height(target), region,
+        frame, *gradient);
+    if (!painted) return false;
+    cairo_surface_mark_dirty_rectangle(target, region.x0, region.y0, region.x1 - region.x0,
+                                       region.y1 - region.y0);
+    return true;
+}
+
+void CairoCanvas::fillPath(const FillPath& op) {
+    if (paintBackdrop(op)) return;
+    clearPendingBackground();
+    setSource(op.style, op.shape.rect, op.opacity);
+    appendPath(outlinePath(op.shape));
+    cairo_fill(cr_);
+}
+
+void CairoCanvas::strokePath(const StrokePath& op) {
+    clearPendingBackground();
+    setSource(op.style, op.shape.rect, op.opacity);
+    appendPath(outlinePath(op.shape));
+    cairo_set_line_width(cr_, op.lineWidth);
+    cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
+    cairo_set_miter_limit(cr_, 10);
+    cairo_stroke(cr_);
+}
+
+PangoLayout* CairoCanvas::layoutFor(LayoutKey key) {
+    auto it = layouts_.find(key);
+    if (it == layouts_.end()) {
+        PangoLayout* layout = pango_layout_new(text::sharedContext());
+        if (key.symbol) {
+            pango_layout_set_font_description(
+                layout, text::fontDescription(text::symbolFontDescriptionString(key.font.size)));
+            pango_layout_set_text(layout, key.text.data(), static_cast<int>(key.text.size()));
+        } else {
+            text::configureLayout(layout, key.text, key.font, key.width, key.lineLimit);
+        }
+        it = layouts_.emplace(std::move(key), CachedLayout{layout, frame_}).first;
+    }
+    it->second.lastUsedFrame = frame_;
+    return it->second.layout;
+}
+
+void CairoCanvas::drawText(const DrawText& op) {
+    PangoLayout* layout =
+        layoutFor({op.text, op.font, text::wrappingWidth(op.wrapWidth), op.lineLimit, false});
+    clearPendingBackground();
+    cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
+
+    // Each line sits in a box of the style's line height, its natural
+    // height (ascent + descent) centred in it, exactly as measuring
+    // counted lines.
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    int index = 0;
+    do {
+        PangoRectangle logical;
+        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+        double ascent = pango_units_to_double(pango_layout_iter_get_baseline(iter) - logical.y);
+        double natural = pango_units_to_double(logical.height);
+        double top = op.rect.y + index * op.font.lineHeight + (op.font.lineHeight - natural) / 2;
+        cairo_move_to(cr_, op.rect.x + pango_units_to_double(logical.x), top + ascent);
+        pango_cairo_show_layout_line(cr_, pango_layout_iter_get_line_readonly(iter));
+        ++index;
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+}
+
+void CairoCanvas::drawSymbol(const DrawSymbol& op) {
+    ResolvedFont font;
+    font.size = op.size;
+    font.lineHeight = op.size;
+    PangoLayout* layout = layoutFor({utf8(op.codepoint), font, std::nullopt, 0, true});
+    clearPendingBackground();
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    double w = pango_units_to_double(logical.width), h = pango_units_to_double(logical.height);
+    cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
+    cairo_move_to(cr_, op.rect.midX() - w / 2 - pango_units_to_double(logical.x),
+                  op.rect.midY() - h / 2 - pango_units_to_double(logical.y));
+    pango_cairo_show_layout(cr_, layout);
+}
+
+}  // namespace ui

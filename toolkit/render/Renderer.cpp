@@ -1,0 +1,93 @@
+#include "toolkit/render/Renderer.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "toolkit/render/CairoCanvas.hpp"
+
+namespace ui {
+namespace {
+
+int pixelCount(double points, double scale) {
+    // A window of fractional pixels gets the partly covered pixel too.
+    return std::max(1, static_cast<int>(std::ceil(points * scale - 1e-6)));
+}
+
+}  // namespace
+
+Renderer::Renderer(Size size, double scale) : size_(size), scale_(scale > 0 ? scale : 1) {
+    createSurface();
+}
+
+Renderer::~Renderer() {
+    destroySurface();
+}
+
+void Renderer::createSurface() {
+    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelCount(size_.width, scale_),
+                                          pixelCount(size_.height, scale_));
+    cr_ = cairo_create(surface_);
+    cairo_scale(cr_, scale_, scale_);
+    canvas_ = std::make_unique<CairoCanvas>(cr_);
+    painter_.invalidate();
+}
+
+void Renderer::destroySurface() {
+    canvas_.reset();
+    if (cr_) cairo_destroy(cr_);
+    if (surface_) cairo_surface_destroy(surface_);
+    cr_ = nullptr;
+    surface_ = nullptr;
+}
+
+void Renderer::resize(Size size, double scale) {
+    if (scale <= 0) scale = 1;
+    if (size == size_ && scale == scale_) return;
+    bool samePixels = pixelCount(size.width, scale) == pixelWidth() &&
+                      pixelCount(size.height, scale) == pixelHeight();
+    size_ = size;
+    if (samePixels && scale == scale_) {
+        painter_.invalidate();
+        return;
+    }
+    scale_ = scale;
+    destroySurface();
+    createSurface();
+}
+
+bool Renderer::render(const LayoutTree& tree) {
+    return render(buildDisplayList(tree));
+}
+
+bool Renderer::render(DisplayList list) {
+    resize(list.size, list.scale);
+    lastRepaint_ = painter_.paint(std::move(list), *canvas_);
+    return lastRepaint_ != Repaint::none;
+}
+
+int Renderer::pixelWidth() const {
+    return cairo_image_surface_get_width(surface_);
+}
+int Renderer::pixelHeight() const {
+    return cairo_image_surface_get_height(surface_);
+}
+int Renderer::stride() const {
+    return cairo_image_surface_get_stride(surface_);
+}
+
+const unsigned char* Renderer::pixels() const {
+    cairo_surface_flush(surface_);
+    return cairo_image_surface_get_data(surface_);
+}
+
+bool Renderer::writePng(const std::string& path) const {
+    cairo_surface_flush(surface_);
+    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
+std::size_t Renderer::memoryBytes() const {
+    return static_cast<std::size_t>(stride()) * static_cast<std::size_t>(pixelHeight()) +
+           canvas_->backdrop().memoryBytes();
+}
+
+}  // namespace ui
