@@ -1,0 +1,322 @@
+// Containers: stacks (and Groups standing alone), ZStack, the adaptive lazy
+// grid and the scroll view.
+
+#include <algorithm>
+#include <cmath>
+
+#include "toolkit/layout/LayoutPass.hpp"
+
+namespace ui::layout_detail {
+namespace {
+
+// Spacer() keeps at least this much room along its stack.
+constexpr double kDefaultSpacerLength = 8;
+// The gap between two views of a stack that names no spacing.
+constexpr double kDefaultStackSpacing = 8;
+// Rows of a lazy grid that names no spacing.
+constexpr double kDefaultGridSpacing = 8;
+
+const SpacerNode* asSpacer(const Node* node) { return std::get_if<SpacerNode>(&node->value); }
+
+// The gap in front of child `i` (i > 0): an explicit spacing stands between
+// every pair, spacers included; otherwise two views are 8 apart and a
+// spacer sits flush against its neighbours.
+double gapBefore(const StackSpec& spec, const Children& kids, std::size_t i) {
+    if (spec.spacing) return *spec.spacing;
+    return asSpacer(kids[i - 1]) || asSpacer(kids[i]) ? 0 : kDefaultStackSpacing;
+}
+
+}  // namespace
+
+// ---- Stacks --------------------------------------------------------------
+
+const Environment* Pass::stackEnvironment(const Node& self, Axis axis, const Environment* env) {
+    if (env->stackAxis == axis) return env;
+    return derive(env, &self, Derivation::stack, [axis](Environment& e) { e.stackAxis = axis; });
+}
+
+void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
+                     ProposedSize proposal, std::vector<Slot>& slots) {
+    const Axis axis = spec.axis;
+    const std::optional<double> cross = minor(axis, proposal);
+    slots.assign(kids.size(), Slot{});
+    for (std::size_t i = 0; i < kids.size(); ++i) slots[i].node = kids[i];
+
+    const std::optional<double> length = major(axis, proposal);
+    if (!length) {
+        // Asked for its ideal size, a stack asks every child for its own.
+        for (Slot& slot : slots) {
+            slot.proposal = along(axis, std::nullopt, cross);
+            slot.size = sizeOf(*slot.node, childEnv, slot.proposal);
+        }
+        return;
+    }
+
+    double gaps = 0;
+    for (std::size_t i = 1; i < kids.size(); ++i) gaps += gapBefore(spec, kids, i);
+
+    // Spacers come last but keep their minimum length reserved, so the views
+    // before them cannot take it.
+    double reserved = 0;
+    std::vector<std::size_t> order;
+    order.reserve(kids.size());
+    std::vector<double> flexibility(kids.size(), 0);
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        if (const SpacerNode* spacer = asSpacer(kids[i])) {
+            reserved += spacer->minLength.value_or(kDefaultSpacerLength);
+            continue;
+        }
+        // Flexibility: how much more a child takes when offered everything
+        // than when offered nothing. The least flexible go first so the
+        // flexible ones get what is left.
+        double small = major(axis, sizeOf(*kids[i], childEnv, along(axis, 0.0, cross)));
+        double large = major(axis, sizeOf(*kids[i], childEnv, along(axis, infinity, cross)));
+        double flex = large - small;
+        flexibility[i] = std::isnan(flex) ? infinity : flex;
+        order.push_back(i);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
+
+    double remaining = *length - gaps - reserved;
+    std::size_t left = order.size();
+    for (std::size_t i : order) {
+        double share = std::max(0.0, remaining / static_cast<double>(left));
+        if (std::isnan(share)) share = 0;
+        slots[i].proposal = along(axis, share, cross);
+        slots[i].size = sizeOf(*kids[i], childEnv, slots[i].proposal);
+        // An infinite remainder stays infinite: subtracting an infinite
+        // answer from it would leave no number at all.
+        if (std::isfinite(remaining)) remaining -= major(axis, slots[i].size);
+        --left;
+    }
+
+    // What is left, reserve included, goes to the spacers in equal parts.
+    double leftover = remaining + reserved;
+    std::size_t spacersLeft = kids.size() - order.size();
+    for (std::size_t i = 0; i < kids.size() && spacersLeft > 0; ++i) {
+        if (!asSpacer(kids[i])) continue;
+        double share = std::max(0.0, leftover / static_cast<double>(spacersLeft));
+        if (std::isnan(share)) share = 0;
+        slots[i].proposal = along(axis, share, cross);
+        slots[i].size = sizeOf(*kids[i], childEnv, slots[i].proposal);
+        if (std::isfinite(leftover)) leftover -= major(axis, slots[i].size);
+        --spacersLeft;
+    }
+}
+
+Size Pass::stackSize(const StackSpec& spec, const std::vector<Slot>& slots) const {
+    double length = 0, breadth = 0;
+    for (const Slot& slot : slots) {
+        length += major(spec.axis, slot.size);
+        breadth = std::max(breadth, minor(spec.axis, slot.size));
+    }
+    if (!slots.empty()) {
+        for (std::size_t i = 1; i < slots.size(); ++i) {
+            length += spec.spacing ? *spec.spacing
+                                   : (asSpacer(slots[i - 1].node) || asSpacer(slots[i].node)
+                                          ? 0
+                                          : kDefaultStackSpacing);
+        }
+    }
+    return spec.axis == Axis::horizontal ? Size{length, breadth} : Size{breadth, length};
+}
+
+Measured Pass::measureStack(const Node& self, const StackSpec& spec, const Children& kids,
+                            const Environment* env, ProposedSize proposal) {
+    std::vector<Slot> slots;
+    sizeStack(spec, kids, stackEnvironment(self, spec.axis, env), proposal, slots);
+    return Measured{stackSize(spec, slots)};
+}
+
+void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& kids,
+                      const Environment* env, ProposedSize proposal, Point origin,
+                      const Context& context, const Folded& folded, bool withEntry) {
+    const Environment* childEnv = stackEnvironment(self, spec.axis, env);
+    std::vector<Slot> slots;
+    sizeStack(spec, kids, childEnv, proposal, slots);
+    Size size = stackSize(spec, slots);
+    Rect rect{origin.x, origin.y, size.width, size.height};
+
+    Context inner = context;
+    if (withEntry) {
+        inner.parent =
+            addEntry(spec.axis == Axis::horizontal ? "HStack" : "VStack", rect, context, folded);
+    }
+    double along = 0;
+    std::size_t mark = path_.size();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (i > 0) along += gapBefore(spec, kids, i);
+        const Slot& slot = slots[i];
+        Point at;
+        if (spec.axis == Axis::horizontal) {
+            at = {origin.x + along,
+                  origin.y + alignedOffset(spec.verticalAlignment, size.height, slot.size.height)};
+        } else {
+            at = {origin.x + alignedOffset(spec.horizontalAlignment, size.width, slot.size.width),
+                  origin.y + along};
+        }
+        pushPath(std::to_string(i));
+        place(*slot.node, childEnv, slot.proposal, at, inner, Folded{});
+        path_.resize(mark);
+        along += major(spec.axis, slot.size);
+    }
+}
+
+// ---- ZStack --------------------------------------------------------------
+
+Measured Pass::measureZStack(const Node& self, const ZStackNode& node, const Environment* env,
+                             ProposedSize proposal) {
+    Size size;
+    for (const Node* child : children(self, node.children)) {
+        Size s = sizeOf(*child, env, proposal);
+        size.width = std::max(size.width, s.width);
+        size.height = std::max(size.height, s.height);
+    }
+    return Measured{size};
+}
+
+void Pass::placeZStack(const Node& self, const ZStackNode& node, const Environment* env,
+                       ProposedSize proposal, Point origin, const Context& context,
+                       const Folded& folded) {
+    Size size = sizeOf(self, env, proposal);
+    Context inner = context;
+    inner.parent = addEntry("ZStack", {origin.x, origin.y, size.width, size.height}, context, folded);
+    const Children& kids = children(self, node.children);
+    std::size_t mark = path_.size();
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        Size s = sizeOf(*kids[i], env, proposal);
+        Point at{origin.x + alignedOffset(node.alignment.horizontal, size.width, s.width),
+                 origin.y + alignedOffset(node.alignment.vertical, size.height, s.height)};
+        pushPath(std::to_string(i));
+        place(*kids[i], env, proposal, at, inner, Folded{});
+        path_.resize(mark);
+    }
+}
+
+// ---- LazyVGrid -----------------------------------------------------------
+
+Pass::GridShape Pass::gridShape(const GridNode& node, ProposedSize proposal) const {
+    // One adaptive item makes as many columns of at least `minimum` as fit:
+    // N = max(1, ⌊(W + s) / (m + s)⌋), sharing W equally. Without a finite
+    // width to fill, the grid is one column of the minimum width.
+    const GridItem& item = node.item;
+    GridShape shape;
+    shape.columnSpacing = std::max(0.0, item.spacing);
+    shape.rowSpacing = node.spacing.value_or(kDefaultGridSpacing);
+    const double minimum = std::max(0.0, item.minimum);
+    if (!proposal.width || !std::isfinite(*proposal.width)) {
+        shape.columnWidth = minimum;
+        return shape;
+    }
+    const double width = *proposal.width;
+    const double fit = std::floor((width + shape.columnSpacing) / (minimum + shape.columnSpacing));
+    shape.columns = fit >= 1 && std::isfinite(fit) ? static_cast<int>(std::min(fit, 1e6)) : 1;
+    shape.columnWidth = std::max(
+        0.0, (width - (shape.columns - 1) * shape.columnSpacing) / shape.columns);
+    shape.columnWidth = std::min(shape.columnWidth, std::max(item.maximum, minimum));
+    return shape;
+}
+
+Measured Pass::measureGrid(const Node& self, const GridNode& node, const Environment* env,
+                           ProposedSize proposal) {
+    GridShape shape = gridShape(node, proposal);
+    const Children& kids = children(self, node.children);
+    const ProposedSize cell{shape.columnWidth, std::nullopt};
+    double height = 0;
+    std::size_t rows = 0;
+    for (std::size_t start = 0; start < kids.size(); start += shape.columns, ++rows) {
+        double rowHeight = 0;
+        for (std::size_t i = start; i < std::min(kids.size(), start + shape.columns); ++i) {
+            rowHeight = std::max(rowHeight, sizeOf(*kids[i], env, cell).height);
+        }
+        height += rowHeight;
+    }
+    if (rows > 1) height += (rows - 1) * shape.rowSpacing;
+    double width = shape.columns * shape.columnWidth + (shape.columns - 1) * shape.columnSpacing;
+    return Measured{{width, height}};
+}
+
+void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* env,
+                     ProposedSize proposal, Point origin, const Context& context,
+                     const Folded& folded) {
+    Size size = sizeOf(self, env, proposal);
+    Context inner = context;
+    inner.parent = addEntry("Grid", {origin.x, origin.y, size.width, size.height}, context, folded);
+    GridShape shape = gridShape(node, proposal);
+    const Children& kids = children(self, node.children);
+    const ProposedSize cell{shape.columnWidth, std::nullopt};
+    std::size_t mark = path_.size();
+    double y = origin.y;
+    for (std::size_t start = 0; start < kids.size(); start += shape.columns) {
+        const std::size_t end = std::min(kids.size(), start + shape.columns);
+        double rowHeight = 0;
+        for (std::size_t i = start; i < end; ++i) {
+            rowHeight = std::max(rowHeight, sizeOf(*kids[i], env, cell).height);
+        }
+        for (std::size_t i = start; i < end; ++i) {
+            Size s = sizeOf(*kids[i], env, cell);
+            double columnX =
+                origin.x + static_cast<double>(i - start) * (shape.columnWidth + shape.columnSpacing);
+            Point at{columnX + alignedOffset(node.alignment, shape.columnWidth, s.width),
+                     y + (rowHeight - s.height) / 2};
+            pushPath(std::to_string(i));
+            place(*kids[i], env, cell, at, inner, Folded{});
+            path_.resize(mark);
+        }
+        y += rowHeight + shape.rowSpacing;
+    }
+}
+
+// ---- ScrollView ----------------------------------------------------------
+
+Measured Pass::measureScrollView(const ScrollViewNode& node, const Environment* env,
+                                 ProposedSize proposal) {
+    // The content is offered the scroll view's breadth and its ideal length
+    // along the scrolling axis; the scroll view itself takes all it is
+    // offered.
+    const bool vertical = node.axis == Axis::vertical;
+    ProposedSize offer = vertical ? ProposedSize{proposal.width, std::nullopt}
+                                  : ProposedSize{std::nullopt, proposal.height};
+    Size content = sizeOf(node.content.node(), env, offer);
+    return Measured{{proposal.width.value_or(content.width),
+                     proposal.height.value_or(content.height)}};
+}
+
+void Pass::placeScrollView(const Node& self, const ScrollViewNode& node, const Environment* env,
+                           ProposedSize proposal, Point origin, const Context& context,
+                           const Folded& folded) {
+    Size size = sizeOf(self, env, proposal);
+    Rect rect{origin.x, origin.y, size.width, size.height};
+    const int index = addEntry("ScrollView", rect, context, folded);
+
+    const bool vertical = node.axis == Axis::vertical;
+    ProposedSize offer = vertical ? ProposedSize{proposal.width, std::nullopt}
+                                  : ProposedSize{std::nullopt, proposal.height};
+    const Node& content = node.content.node();
+    Size contentSize = sizeOf(content, env, offer);
+    const double extent = vertical ? contentSize.height : contentSize.width;
+    const double viewport = vertical ? size.height : size.width;
+
+    LaidOutView& entry = tree_->views[static_cast<std::size_t>(index)];
+    entry.scrollKey = scrollKey();
+    double offset = scrollOffsets_ && *scrollOffsets_ ? (*scrollOffsets_)(entry.scrollKey) : 0;
+    if (!std::isfinite(offset)) offset = 0;
+    offset = std::clamp(offset, 0.0, std::max(0.0, extent - viewport));
+    entry.contentHeight = extent;
+    entry.scrollOffset = offset;
+
+    // Content shorter than the viewport sits at its start; across the
+    // scrolling axis it is centred.
+    Point at = vertical ? Point{origin.x + (size.width - contentSize.width) / 2, origin.y - offset}
+                        : Point{origin.x - offset, origin.y + (size.height - contentSize.height) / 2};
+    Context inner = context;
+    inner.parent = index;
+    inner.clip = context.clip.intersection(rect);
+    std::size_t mark = path_.size();
+    pushPath("0");
+    place(content, env, offer, at, inner, Folded{});
+    path_.resize(mark);
+}
+
+}  // namespace ui::layout_detail

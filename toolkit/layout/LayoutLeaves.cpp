@@ -1,0 +1,243 @@
+// Leaves: texts, labels, symbol images, shapes, dividers, spacers and
+// gradients.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "toolkit/core/StringTable.hpp"
+#include "toolkit/layout/LayoutPass.hpp"
+
+namespace ui::layout_detail {
+namespace {
+
+// A symbol's box is this many times its point size, in both directions.
+constexpr double kSymbolBoxFactor = 1.2;
+// Space between a Label's symbol and its title, in multiples of the point size.
+constexpr double kLabelSpacingFactor = 0.35;
+// Shapes and gradients asked for their ideal size answer this, per axis.
+constexpr double kIdealShapeLength = 10;
+constexpr double kDefaultSpacerLength = 8;
+// Steps of the search for the largest shrink factor at which a text fits.
+constexpr int kShrinkSearchSteps = 7;
+
+// The system divider colour, before anything is laid over it.
+constexpr Color kDividerColor = Color::rgb255(84, 84, 88, 0.6);
+
+}  // namespace
+
+bool isKnownSymbol(std::string_view systemName) {
+    // The names the app draws; the painter maps each to an icon-font glyph.
+    static constexpr std::array<std::string_view, 7> kKnown{
+        "cross.case.fill", "heart",    "heart.text.square.fill", "drop.fill",
+        "calendar",        "photo",    "plus.magnifyingglass",
+    };
+    return std::find(kKnown.begin(), kKnown.end(), systemName) != kKnown.end();
+}
+
+// ---- Text ----------------------------------------------------------------
+
+Measured Pass::measureText(std::string_view text, const Font& font, const Environment& env,
+                           ProposedSize proposal) {
+    // No width (or an infinite one) means one line per paragraph.
+    std::optional<double> width = proposal.width;
+    if (width && !std::isfinite(*width)) width.reset();
+    int limit = std::max(0, env.lineLimit.value_or(0));
+    const ResolvedFont full = resolve(font, 1);
+
+    TextMetrics metrics = measurer_.measure(text, full, width, limit);
+
+    // A proposed height holds only so many lines; past them the text is cut,
+    // unless a fixedSize above it asked for its ideal height instead.
+    if (proposal.height && std::isfinite(*proposal.height) && full.lineHeight > 0) {
+        double fitting = std::floor(*proposal.height / full.lineHeight + 1e-9);
+        int byHeight = static_cast<int>(std::clamp(fitting, 1.0, 1e6));
+        if (metrics.lineCount > byHeight) {
+            limit = limit > 0 ? std::min(limit, byHeight) : byHeight;
+            metrics = measurer_.measure(text, full, width, limit);
+        }
+    }
+
+    double scale = 1;
+    const double minimum = env.minimumScaleFactor;
+    if (metrics.truncated && minimum < 1 && width) {
+        // Shrink uniformly, no further than `minimum`, to the largest factor
+        // at which the text fits without being cut; if even `minimum` does
+        // not fit, the text is cut at that size.
+        auto at = [&](double s) { return measurer_.measure(text, resolve(font, s), width, limit); };
+        double upper = 1;
+        if (limit == 1) {
+            // One line shrinks in proportion to its width, which gives the
+            // answer at once for a measurer that scales linearly.
+            double natural = measurer_.measure(text, full, std::nullopt, 1).size.width;
+            if (natural > 0) upper = std::clamp(*width / natural, minimum, 1.0);
+            if (upper < 1) {
+                TextMetrics guess = at(upper);
+                if (!guess.truncated) {
+                    Measured m(Size{std::min(guess.size.width, *width), guess.size.height});
+                    m.fontScale = upper;
+                    m.lineLimit = limit;
+                    return m;
+                }
+            }
+        }
+        TextMetrics smallest = at(minimum);
+        metrics = smallest;
+        scale = minimum;
+        if (!smallest.truncated) {
+            double lower = minimum;
+            for (int step = 0; step < kShrinkSearchSteps; ++step) {
+                double middle = (lower + upper) / 2;
+                TextMetrics tried = at(middle);
+                if (tried.truncated) {
+                    upper = middle;
+                } else {
+                    lower = middle;
+                    metrics = tried;
+                    scale = middle;
+                }
+            }
+        }
+    }
+
+    Measured m;
+    m.size = {width ? std::min(metrics.size.width, *width) : metrics.size.width,
+              metrics.size.height};
+    m.fontScale = scale;
+    m.truncated = metrics.truncated;
+    m.lineLimit = limit;
+    return m;
+}
+
+void Pass::placeText(const TextNode& node, const Measured& m, const Environment& env,
+                     ProposedSize proposal, Rect rect, const Context& context,
+                     const Folded& folded) {
+    const int index = addEntry("Text", rect, context, folded);
+    LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+    v.text = localized(node.string);
+    v.truncated = m.truncated;
+    if (proposal.width && std::isfinite(*proposal.width)) v.wrapWidth = proposal.width;
+    v.lineLimit = m.lineLimit;
+    v.font = env.fontOrBody();
+    v.resolvedFont = resolve(*v.font, m.fontScale);
+    v.fontScale = m.fontScale;
+    v.foreground = env.foreground.value_or(Color::white);
+    if (!v.accessibilityLabel) v.accessibilityLabel = v.text;
+    v.selectable = env.textSelection;
+}
+
+// ---- Label ---------------------------------------------------------------
+
+Size Pass::symbolBox(std::string_view systemName, const Font& font) const {
+    const double side = kSymbolBoxFactor * font.pointSize();
+    return {isKnownSymbol(systemName) ? side : 0, side};
+}
+
+Measured Pass::measureLabel(const LabelNode& node, const Environment& env, ProposedSize proposal) {
+    // A Label is its symbol's box, a gap, then its title, centred on each
+    // other vertically; only the title wraps, shrinks or is cut.
+    const Font font = env.fontOrBody();
+    const Size box = symbolBox(node.systemImage, font);
+    const double gap = kLabelSpacingFactor * font.pointSize();
+    ProposedSize titleProposal = proposal;
+    if (proposal.width) titleProposal.width = std::max(0.0, *proposal.width - box.width - gap);
+    Measured m = measureText(localized(node.title), font, env, titleProposal);
+    m.titleSize = m.size;
+    m.size = {box.width + gap + m.titleSize.width, std::max(box.height, m.titleSize.height)};
+    return m;
+}
+
+void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environment& env,
+                      ProposedSize proposal, Rect rect, const Context& context,
+                      const Folded& folded) {
+    const Font font = env.fontOrBody();
+    const Size box = symbolBox(node.systemImage, font);
+    const double gap = kLabelSpacingFactor * font.pointSize();
+    const int index = addEntry("Label", rect, context, folded);
+    LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+    v.text = localized(node.title);
+    v.symbol = node.systemImage;
+    v.symbolFrame = {rect.x, rect.y + (rect.height - box.height) / 2, box.width, box.height};
+    v.textFrame = {rect.x + box.width + gap, rect.y + (rect.height - m.titleSize.height) / 2,
+                   m.titleSize.width, m.titleSize.height};
+    v.truncated = m.truncated;
+    if (proposal.width && std::isfinite(*proposal.width)) {
+        v.wrapWidth = std::max(0.0, *proposal.width - box.width - gap);
+    }
+    v.lineLimit = m.lineLimit;
+    v.font = font;
+    v.resolvedFont = resolve(font, m.fontScale);
+    v.fontScale = m.fontScale;
+    v.foreground = env.foreground.value_or(Color::white);
+    if (!v.accessibilityLabel) v.accessibilityLabel = v.text;
+}
+
+// ---- Simple leaves ---------------------------------------------------------
+
+Size Pass::measureLeaf(const Node& node, const Environment& env, ProposedSize proposal) const {
+    auto whole = [&] {
+        return Size{proposal.width.value_or(kIdealShapeLength),
+                    proposal.height.value_or(kIdealShapeLength)};
+    };
+    if (const auto* image = std::get_if<ImageNode>(&node.value)) {
+        return symbolBox(image->systemName, env.fontOrBody());
+    }
+    if (std::holds_alternative<ShapeNode>(node.value) ||
+        std::holds_alternative<GradientNode>(node.value)) {
+        return whole();
+    }
+    if (std::holds_alternative<DividerNode>(node.value)) {
+        // One device pixel thick, across the enclosing stack's axis.
+        const double thickness = 1 / scale_;
+        if (env.stackAxis == Axis::horizontal) return {thickness, proposal.height.value_or(0)};
+        return {proposal.width.value_or(0), thickness};
+    }
+    if (const auto* spacer = std::get_if<SpacerNode>(&node.value)) {
+        // Along its stack a spacer takes what it is offered, but never less
+        // than its minimum; across it, nothing. Outside a stack it grows
+        // both ways.
+        const double minimum = spacer->minLength.value_or(kDefaultSpacerLength);
+        auto grow = [minimum](std::optional<double> p) { return std::max(p.value_or(minimum), minimum); };
+        if (env.stackAxis == Axis::horizontal) return {grow(proposal.width), 0};
+        if (env.stackAxis == Axis::vertical) return {0, grow(proposal.height)};
+        return {grow(proposal.width), grow(proposal.height)};
+    }
+    return {};
+}
+
+void Pass::placeLeaf(const Node& node, const Environment& env, Rect rect, const Context& context,
+                     const Folded& folded) {
+    if (const auto* image = std::get_if<ImageNode>(&node.value)) {
+        const int index = addEntry("Image", rect, context, folded);
+        LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+        v.symbol = image->systemName;
+        v.font = env.fontOrBody();
+        v.resolvedFont = resolve(*v.font);
+        v.foreground = env.foreground.value_or(Color::white);
+    } else if (const auto* shape = std::get_if<ShapeNode>(&node.value)) {
+        const bool rounded = shape->kind == ShapeNode::Kind::roundedRectangle;
+        const int index = addEntry(rounded ? "RoundedRectangle" : "Rectangle", rect, context, folded);
+        LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+        v.shapeKind = shape->kind;
+        v.cornerRadius = rounded ? shape->cornerRadius : 0;
+        v.cornerStyle = shape->cornerStyle;
+        if (shape->stroke) {
+            v.stroke = shape->stroke;
+            v.lineWidth = shape->lineWidth;
+        } else {
+            // A shape with no fill of its own is filled with the
+            // inherited foreground style.
+            v.fill = shape->fill ? *shape->fill : env.foreground.value_or(Color::white);
+        }
+    } else if (std::holds_alternative<DividerNode>(node.value)) {
+        const int index = addEntry("Divider", rect, context, folded);
+        tree_->views[static_cast<std::size_t>(index)].fill = kDividerColor;
+    } else if (std::holds_alternative<SpacerNode>(node.value)) {
+        addEntry("Spacer", rect, context, folded);
+    } else if (const auto* gradient = std::get_if<GradientNode>(&node.value)) {
+        const int index = addEntry("LinearGradient", rect, context, folded);
+        tree_->views[static_cast<std::size_t>(index)].fill = gradient->gradient;
+    }
+}
+
+}  // namespace ui::layout_detail
