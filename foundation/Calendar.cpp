@@ -16,7 +16,9 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-std::int64_t floorMod(std::int64_t a, std::int64_t b) { return a - floorDiv(a, b) * b; }
+std::int64_t floorMod(std::int64_t a, std::int64_t b) {
+    return a - floorDiv(a, b) * b;
+}
 
 // Days since 1970-01-01 of a proleptic Gregorian date with month in 1...12
 // and day in 1...31; the algorithm counts in 400-year eras, so it is exact
@@ -92,7 +94,9 @@ bool setStartOfDay(icu::GregorianCalendar& calendar, const DateComponents& date)
 Calendar::Calendar(std::unique_ptr<icu::GregorianCalendar> calendar)
     : calendar_(std::move(calendar)) {}
 
-Calendar Calendar::current() { return Calendar(makeProlepticGregorian(icu::TimeZone::createDefault())); }
+Calendar Calendar::current() {
+    return Calendar(makeProlepticGregorian(icu::TimeZone::createDefault()));
+}
 
 Calendar Calendar::inTimeZone(const std::string& timeZoneID) {
     return Calendar(makeProlepticGregorian(
@@ -168,6 +172,8 @@ std::string Calendar::timeZoneID() const {
     return result;
 }
 
-void resetCurrentTimeZone() { icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone()); }
+void resetCurrentTimeZone() {
+    icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
+}
 
 }  // namespace foundation

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <unicode/uversion.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "foundation/Clock.hpp"
-
-#include <unicode/uversion.h>
 
 U_NAMESPACE_BEGIN
 class GregorianCalendar;
@@ -39,7 +39,7 @@ struct DateComponents {
 // conversion is checked against the same date computed independently in
 // 64-bit integers, and a mismatch counts as "cannot convert".
 class Calendar {
-public:
+  public:
     // The proleptic Gregorian calendar in the current default time zone.
     static Calendar current();
 
@@ -76,7 +76,7 @@ public:
 
     std::string timeZoneID() const;
 
-private:
+  private:
     explicit Calendar(std::unique_ptr<icu::GregorianCalendar> calendar);
 
     std::unique_ptr<icu::GregorianCalendar> calendar_;

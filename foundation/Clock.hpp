@@ -13,14 +13,14 @@ using Instant = UDate;
 // Where the current instant comes from. Code that depends on "now" takes a
 // Clock so tests can pin time instead of waiting for it.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Instant now() const = 0;
 };
 
 // The real wall clock.
 class SystemClock final : public Clock {
-public:
+  public:
     Instant now() const override;
 
     // One shared instance; the clock has no state, so sharing is free.
@@ -30,14 +30,14 @@ public:
 // A clock that stands still until told otherwise. Safe to read from several
 // threads while a test moves it.
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(Instant instant) : instant_(instant) {}
 
     Instant now() const override { return instant_.load(); }
     void set(Instant instant) { instant_.store(instant); }
     void advance(double milliseconds) { instant_.store(instant_.load() + milliseconds); }
 
-private:
+  private:
     std::atomic<Instant> instant_;
 };
 

@@ -14,7 +14,7 @@ namespace foundation {
 // random (version 4) identifier, which is what every record of the app uses
 // for its identity; two identifiers are equal only when all 16 bytes match.
 class UUID {
-public:
+  public:
     using Bytes = std::array<std::uint8_t, 16>;
 
     UUID();
@@ -32,7 +32,7 @@ public:
 
     friend bool operator==(const UUID&, const UUID&) = default;
 
-private:
+  private:
     explicit UUID(const Bytes& bytes) : bytes_(bytes) {}
 
     Bytes bytes_;

@@ -1,6 +1,5 @@
-#include <nlohmann/json.hpp>
-
 #include <array>
+#include <nlohmann/json.hpp>
 
 #include "patient/PatientBootstrap.hpp"
 
@@ -21,7 +20,7 @@ struct Member {
 // what overflows the stack when it is copied or destroyed. Nesting deeper
 // than kMaxJsonDepth stops the parse.
 class BootstrapReader final : public nlohmann::json_sax<Json> {
-public:
+  public:
     bool topLevelIsObject() const { return topLevelIsObject_; }
     bool tooDeep() const { return tooDeep_; }
     const Member& member(PatientBootstrap::CodingKeys key) const { return members_[key.value()]; }
@@ -64,7 +63,7 @@ public:
         return false;
     }
 
-private:
+  private:
     Member* memberAwaitingValue() {
         if (depth_ != 1 || !pendingKey_) return nullptr;
         return &members_[pendingKey_->value()];
@@ -130,13 +129,12 @@ BootstrapReader readDocument(std::span<const std::uint8_t> json) {
     BootstrapReader reader;
     const bool parsed = Json::sax_parse(json.begin(), json.end(), &reader);
     if (reader.tooDeep()) {
-        throw DecodingError(DecodingError::Kind::dataCorrupted, "",
-                            "the document nests deeper than " + std::to_string(kMaxJsonDepth) +
-                                " levels");
+        throw DecodingError(
+            DecodingError::Kind::dataCorrupted, "",
+            "the document nests deeper than " + std::to_string(kMaxJsonDepth) + " levels");
     }
     if (!parsed) {
-        throw DecodingError(DecodingError::Kind::dataCorrupted, "",
-                            "the data is not valid JSON");
+        throw DecodingError(DecodingError::Kind::dataCorrupted, "", "the data is not valid JSON");
     }
     if (!reader.topLevelIsObject()) {
         throw DecodingError(DecodingError::Kind::typeMismatch, "",

@@ -18,7 +18,7 @@ namespace patient {
 // (every failure becomes the fallback record); they exist so the decoding
 // can be tested step by step.
 class DecodingError : public std::runtime_error {
-public:
+  public:
     enum class Kind {
         dataCorrupted,  // not JSON at all, or nested too deep to be read
         typeMismatch,   // a value of the wrong type: the document, or a member
@@ -33,7 +33,7 @@ public:
     // The member at fault; empty when the document as a whole is.
     const std::string& key() const { return key_; }
 
-private:
+  private:
     Kind kind_;
     std::string key_;
 };
@@ -43,11 +43,11 @@ private:
 // from the configuration or whole from the fallback; nothing checks or
 // repairs the texts.
 class PatientBootstrap {
-public:
+  public:
     // The JSON member names of the record, one per field. Looking a key up by
     // text matches exactly (case-sensitive); the keys have no integer form.
     class CodingKeys {
-    public:
+      public:
         enum Value { patientName, dateOfBirth, clinic };
 
         constexpr CodingKeys(Value value) : value_(value) {}
@@ -61,7 +61,7 @@ public:
 
         friend bool operator==(CodingKeys, CodingKeys) = default;
 
-    private:
+      private:
         Value value_;
     };
 
@@ -118,7 +118,7 @@ public:
     // or dateOfBirth itself when it does not parse.
     std::string displayDateOfBirth() const;
 
-private:
+  private:
     std::string patientName_;
     std::string dateOfBirth_;
     std::string clinic_;

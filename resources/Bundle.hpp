@@ -19,7 +19,7 @@ namespace resources {
 // executable: the executable's own directory when it holds Info.plist (the
 // build tree), else <executable dir>/../share/norvel-health (an install).
 class Bundle {
-public:
+  public:
     // Opens any folder as a bundle. Nothing is read until first needed.
     explicit Bundle(std::filesystem::path path);
 
@@ -50,7 +50,7 @@ public:
     // for the user's language, or `key` itself when there is none.
     std::string localizedString(const std::string& key) const;
 
-private:
+  private:
     std::filesystem::path path_;
     mutable std::once_flag infoOnce_;
     mutable PlistValue::Dictionary info_;

@@ -51,7 +51,9 @@ std::string Bundle::localizedString(const std::string& key) const {
     return dgettext(kTextDomain, key.c_str());
 }
 
-std::string localizedString(const std::string& key) { return Bundle::main().localizedString(key); }
+std::string localizedString(const std::string& key) {
+    return Bundle::main().localizedString(key);
+}
 
 std::string substituteArgument(const std::string& format, const std::string& argument) {
     const auto position = format.find("%@");

@@ -52,7 +52,7 @@ std::optional<std::uint64_t> readBigEndian(std::span<const std::uint8_t> bytes, 
 }
 
 class BinaryPlist {
-public:
+  public:
     explicit BinaryPlist(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     bool readTrailer() {
@@ -111,14 +111,15 @@ public:
         std::vector<std::uint64_t> result;
         result.reserve(count);
         for (std::uint64_t k = 0; k < count; ++k) {
-            const std::uint64_t reference = *readBigEndian(bytes_, position + k * refSize_, refSize_);
+            const std::uint64_t reference =
+                *readBigEndian(bytes_, position + k * refSize_, refSize_);
             if (reference >= objectCount_) return std::nullopt;
             result.push_back(reference);
         }
         return result;
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::uint64_t offsetSize_ = 0;
     std::uint64_t refSize_ = 0;

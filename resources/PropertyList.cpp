@@ -1,11 +1,11 @@
 #include "resources/PropertyList.hpp"
 
-#include "resources/PlistGuard.hpp"
-
 #include <plist/plist.h>
 
 #include <limits>
 #include <memory>
+
+#include "resources/PlistGuard.hpp"
 
 namespace resources {
 namespace {

@@ -29,7 +29,7 @@ struct PlistDate {
 // The price is that unsigned values above 2^63 - 1, which the platform's own
 // property lists cannot express as signed numbers either, read as negative.
 class PlistValue {
-public:
+  public:
     using Data = std::vector<std::uint8_t>;
     using Array = std::vector<PlistValue>;
     using Dictionary = std::map<std::string, PlistValue, std::less<>>;
@@ -67,7 +67,7 @@ public:
 
     friend bool operator==(const PlistValue&, const PlistValue&) = default;
 
-private:
+  private:
     Storage storage_;
 };
 

@@ -1,11 +1,11 @@
-#include "diagnostics/DiagnosticItem.hpp"
-
 #include <gtest/gtest.h>
 
 #include <latch>
 #include <regex>
 #include <set>
 #include <thread>
+
+#include "diagnostics/DiagnosticItem.hpp"
 
 namespace {
 

@@ -1,13 +1,15 @@
-#include "foundation/Base64.hpp"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
+#include "foundation/Base64.hpp"
+
 namespace {
 
-std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 // A plain encoder written for the tests, so decoding can be checked against
 // inputs the decoder has never seen.
@@ -31,7 +33,9 @@ struct ValidCase {
     std::vector<std::uint8_t> bytes;
 };
 
-void PrintTo(const ValidCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+void PrintTo(const ValidCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class Base64ValidTest : public testing::TestWithParam<ValidCase> {};
 
@@ -46,9 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ValidCase{"", {}}, ValidCase{"Zg==", bytesOf("f")},
                     ValidCase{"Zm8=", bytesOf("fo")}, ValidCase{"Zm9v", bytesOf("foo")},
                     ValidCase{"Zm9vYg==", bytesOf("foob")}, ValidCase{"Zm9vYmE=", bytesOf("fooba")},
-                    ValidCase{"Zm9vYmFy", bytesOf("foobar")},
-                    ValidCase{"+/+/", {0xFB, 0xFF, 0xBF}}, ValidCase{"AAAA", {0, 0, 0}},
-                    ValidCase{"////", {0xFF, 0xFF, 0xFF}}));
+                    ValidCase{"Zm9vYmFy", bytesOf("foobar")}, ValidCase{"+/+/", {0xFB, 0xFF, 0xBF}},
+                    ValidCase{"AAAA", {0, 0, 0}}, ValidCase{"////", {0xFF, 0xFF, 0xFF}}));
 
 class Base64InvalidTest : public testing::TestWithParam<std::string> {};
 
@@ -56,21 +59,21 @@ TEST_P(Base64InvalidTest, IsRejected) {
     EXPECT_FALSE(foundation::base64Decode(GetParam()).has_value()) << "input: " << GetParam();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Malformed, Base64InvalidTest,
-    testing::Values(
-        // Length and padding.
-        "Zg", "Zg=", "Zm9vY", "Z===", "====", "=Zm9", "Zg==Zg==", "Zm=v", "Zm9v=", "Zm9v====",
-        // Whitespace anywhere, including the line break an editor adds.
-        "Zm9v\n", "\nZm9v", " Zm9v", "Zm9v ", "Zm 9v", "Zm9v\r\n", "Zm9\tv", "Zm9vYg==\n",
-        // Characters outside the standard alphabet: URL-safe, NUL, non-ASCII.
-        "Zm9v-_-_", std::string("Zm9\0", 4), "Zm9\xC3", "Zm.v",
-        // Padding that hides set bits: only one spelling of each byte string.
-        "Zh==", "Zm9=", "Zm/=", "AB=="));
+INSTANTIATE_TEST_SUITE_P(Malformed, Base64InvalidTest,
+                         testing::Values(
+                             // Length and padding.
+                             "Zg", "Zg=", "Zm9vY", "Z===", "====", "=Zm9", "Zg==Zg==", "Zm=v",
+                             "Zm9v=", "Zm9v====",
+                             // Whitespace anywhere, including the line break an editor adds.
+                             "Zm9v\n", "\nZm9v", " Zm9v", "Zm9v ", "Zm 9v", "Zm9v\r\n", "Zm9\tv",
+                             "Zm9vYg==\n",
+                             // Characters outside the standard alphabet: URL-safe, NUL, non-ASCII.
+                             "Zm9v-_-_", std::string("Zm9\0", 4), "Zm9\xC3", "Zm.v",
+                             // Padding that hides set bits: only one spelling of each byte string.
+                             "Zh==", "Zm9=", "Zm/=", "AB=="));
 
 TEST(Base64Test, AcceptsExactlyTheAlphabetInEveryPosition) {
-    const std::string alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (int c = 0; c < 256; ++c) {
         const bool inAlphabet = alphabet.find(static_cast<char>(c)) != std::string::npos;
         for (std::size_t position = 0; position < 4; ++position) {

@@ -1,10 +1,9 @@
-#include "foundation/Calendar.hpp"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <limits>
 
+#include "foundation/Calendar.hpp"
 #include "foundation/Clock.hpp"
 #include "tests/foundation/TimeZoneScope.hpp"
 
@@ -82,21 +81,20 @@ TEST_P(CalendarNormalisationTest, CarriesIntoNeighbouringMonthsAndYears) {
     EXPECT_EQ(utc.dateOf(*instant), GetParam().meant);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, CalendarNormalisationTest,
-    testing::Values(Normalisation{{2001, 2, 30}, {2001, 3, 2}},
-                    Normalisation{{2001, 0, 0}, {2000, 11, 30}},
-                    Normalisation{{2001, 13, 1}, {2002, 1, 1}},
-                    Normalisation{{2001, 13, 45}, {2002, 2, 14}},
-                    Normalisation{{1, 2, 2001}, {6, 7, 25}},
-                    Normalisation{{2000, 2, 29}, {2000, 2, 29}},
-                    Normalisation{{1900, 2, 29}, {1900, 3, 1}},
-                    // Year 0 is 1 BCE, counted astronomically.
-                    Normalisation{{0, 1, 1}, {0, 1, 1}},
-                    // No Julian switch: the ten days dropped in October 1582
-                    // exist, and 1500 is not a leap year.
-                    Normalisation{{1582, 10, 10}, {1582, 10, 10}},
-                    Normalisation{{1500, 2, 29}, {1500, 3, 1}}));
+INSTANTIATE_TEST_SUITE_P(Examples, CalendarNormalisationTest,
+                         testing::Values(Normalisation{{2001, 2, 30}, {2001, 3, 2}},
+                                         Normalisation{{2001, 0, 0}, {2000, 11, 30}},
+                                         Normalisation{{2001, 13, 1}, {2002, 1, 1}},
+                                         Normalisation{{2001, 13, 45}, {2002, 2, 14}},
+                                         Normalisation{{1, 2, 2001}, {6, 7, 25}},
+                                         Normalisation{{2000, 2, 29}, {2000, 2, 29}},
+                                         Normalisation{{1900, 2, 29}, {1900, 3, 1}},
+                                         // Year 0 is 1 BCE, counted astronomically.
+                                         Normalisation{{0, 1, 1}, {0, 1, 1}},
+                                         // No Julian switch: the ten days dropped in October 1582
+                                         // exist, and 1500 is not a leap year.
+                                         Normalisation{{1582, 10, 10}, {1582, 10, 10}},
+                                         Normalisation{{1500, 2, 29}, {1500, 3, 1}}));
 
 TEST(CalendarTest, IsProlepticGregorianBefore1582) {
     const Calendar utc = Calendar::inTimeZone("UTC");
@@ -143,7 +141,8 @@ TEST(CalendarTest, InstantResolvesWallClockTimeAcrossDaylightSaving) {
     const Calendar berlin = Calendar::inTimeZone("Europe/Berlin");
     EXPECT_EQ(*berlin.instant({2026, 7, 1}, 12, 30, 15),
               utcMidnight(2026, 7, 1) + 10.5 * kHour + 15'000);
-    EXPECT_EQ(*berlin.instant({2026, 12, 8}, 23, 59, 59), utcMidnight(2026, 12, 8) + 22 * kHour + 3'599'000);
+    EXPECT_EQ(*berlin.instant({2026, 12, 8}, 23, 59, 59),
+              utcMidnight(2026, 12, 8) + 22 * kHour + 3'599'000);
     EXPECT_FALSE(berlin.instant({2026, 12, 8}, 24, 0, 0).has_value());
     EXPECT_FALSE(berlin.instant({2026, 12, 8}, 0, -1, 0).has_value());
     EXPECT_FALSE(berlin.instant({9'000'000, 1, 1}, 0, 0, 0).has_value());
@@ -169,16 +168,15 @@ TEST_P(WholeYearsTest, TruncatesTowardsZero) {
               GetParam().years);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, WholeYearsTest,
-    testing::Values(YearsCase{{2001, 1, 1}, {2026, 12, 8}, 25},
-                    YearsCase{{1990, 12, 9}, {2026, 12, 8}, 35},
-                    YearsCase{{1990, 12, 9}, {2026, 12, 9}, 36},
-                    YearsCase{{2026, 12, 8}, {2026, 12, 8}, 0},
-                    YearsCase{{2027, 6, 1}, {2026, 12, 8}, 0},
-                    YearsCase{{2027, 12, 8}, {2026, 12, 8}, -1},
-                    YearsCase{{2030, 1, 1}, {2026, 12, 8}, -3},
-                    YearsCase{{0, 1, 1}, {2026, 12, 8}, 2026}));
+INSTANTIATE_TEST_SUITE_P(Examples, WholeYearsTest,
+                         testing::Values(YearsCase{{2001, 1, 1}, {2026, 12, 8}, 25},
+                                         YearsCase{{1990, 12, 9}, {2026, 12, 8}, 35},
+                                         YearsCase{{1990, 12, 9}, {2026, 12, 9}, 36},
+                                         YearsCase{{2026, 12, 8}, {2026, 12, 8}, 0},
+                                         YearsCase{{2027, 6, 1}, {2026, 12, 8}, 0},
+                                         YearsCase{{2027, 12, 8}, {2026, 12, 8}, -1},
+                                         YearsCase{{2030, 1, 1}, {2026, 12, 8}, -3},
+                                         YearsCase{{0, 1, 1}, {2026, 12, 8}, 2026}));
 
 TEST(ClockTest, FixedClockMovesOnlyWhenTold) {
     foundation::FixedClock clock(1000.0);
@@ -191,9 +189,11 @@ TEST(ClockTest, FixedClockMovesOnlyWhenTold) {
 
 TEST(ClockTest, SystemClockReadsTheWallClockInMilliseconds) {
     using namespace std::chrono;
-    const double before = duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
+    const double before =
+        duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
     const double now = foundation::SystemClock::shared().now();
-    const double after = duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
+    const double after =
+        duration<double, std::milli>(system_clock::now().time_since_epoch()).count();
     EXPECT_LE(before, now);
     EXPECT_LE(now, after);
 }

@@ -1,7 +1,7 @@
-#include "foundation/Text.hpp"
-
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
+
+#include "foundation/Text.hpp"
 
 namespace {
 
@@ -10,7 +10,9 @@ struct CaseMapping {
     std::string expected;
 };
 
-void PrintTo(const CaseMapping& c, std::ostream* out) { *out << '"' << c.input << '"'; }
+void PrintTo(const CaseMapping& c, std::ostream* out) {
+    *out << '"' << c.input << '"';
+}
 
 class UppercasedTest : public testing::TestWithParam<CaseMapping> {};
 
@@ -45,7 +47,10 @@ TEST(UppercasedTest, IgnoresTheDefaultLocale) {
 }
 
 TEST(UppercasedTest, ReplacesInvalidUtf8) {
-    EXPECT_EQ(foundation::uppercased("a\xFF" "b"), "A\xEF\xBF\xBD" "B");
+    EXPECT_EQ(foundation::uppercased("a\xFF"
+                                     "b"),
+              "A\xEF\xBF\xBD"
+              "B");
     EXPECT_EQ(foundation::uppercased(std::string("a\0b", 3)), std::string("A\0B", 3));
 }
 

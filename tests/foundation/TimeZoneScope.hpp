@@ -12,7 +12,7 @@ namespace testsupport {
 // Runs a test in another time zone: sets TZ, makes ICU pick it up, and puts
 // both back when the scope ends, so later tests see the zone CTest pinned.
 class TimeZoneScope {
-public:
+  public:
     explicit TimeZoneScope(const std::string& zone) {
         if (const char* previous = std::getenv("TZ")) previous_ = previous;
         setenv("TZ", zone.c_str(), 1);
@@ -33,7 +33,7 @@ public:
     TimeZoneScope(const TimeZoneScope&) = delete;
     TimeZoneScope& operator=(const TimeZoneScope&) = delete;
 
-private:
+  private:
     std::optional<std::string> previous_;
 };
 

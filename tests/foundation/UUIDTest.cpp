@@ -1,9 +1,9 @@
-#include "foundation/UUID.hpp"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <unordered_set>
+
+#include "foundation/UUID.hpp"
 
 namespace {
 
@@ -46,9 +46,10 @@ TEST(UUIDTest, ParsesItsOwnTextInEitherCase) {
 }
 
 TEST(UUIDTest, RejectsMalformedText) {
-    for (const char* text : {"", "E621E1F8-C36C-495A-93FC-0C247A3E6E5", "E621E1F8C36C495A93FC0C247A3E6E5F",
-                             "E621E1F8-C36C-495A-93FC-0C247A3E6E5G", " E621E1F8-C36C-495A-93FC-0C247A3E6E5F",
-                             "E621E1F8-C36C-495A-93FC-0C247A3E6E5F0"}) {
+    for (const char* text :
+         {"", "E621E1F8-C36C-495A-93FC-0C247A3E6E5", "E621E1F8C36C495A93FC0C247A3E6E5F",
+          "E621E1F8-C36C-495A-93FC-0C247A3E6E5G", " E621E1F8-C36C-495A-93FC-0C247A3E6E5F",
+          "E621E1F8-C36C-495A-93FC-0C247A3E6E5F0"}) {
         EXPECT_FALSE(foundation::UUID::fromString(text).has_value()) << text;
     }
 }

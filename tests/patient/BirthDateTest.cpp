@@ -28,7 +28,9 @@ struct Parsed {
     std::string display;
 };
 
-void PrintTo(const Parsed& c, std::ostream* out) { *out << '"' << c.text << '"'; }
+void PrintTo(const Parsed& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class DateParsingTest : public testing::TestWithParam<Parsed> {};
 
@@ -42,23 +44,22 @@ constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 
 INSTANTIATE_TEST_SUITE_P(
     Parsed, DateParsingTest,
-    testing::Values(
-        Parsed{"2001-01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"1999-12-31", DateComponents{1999, 12, 31}, "12/31/1999"},
-        // No range checks and no normalisation for display.
-        Parsed{"2001-13-45", DateComponents{2001, 13, 45}, "13/45/2001"},
-        Parsed{"2001-0-0", DateComponents{2001, 0, 0}, "0/0/2001"},
-        Parsed{"2001-02-30", DateComponents{2001, 2, 30}, "2/30/2001"},
-        Parsed{"01-02-2001", DateComponents{1, 2, 2001}, "2/2001/1"},
-        // "-" only ever separates.
-        Parsed{"2001--01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"-2001-01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"2001-01-01-", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"---2001---1---1---", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"+2001-+1-+01", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"0002001-001-00001", DateComponents{2001, 1, 1}, "1/1/2001"},
-        Parsed{"9223372036854775807-1-1", DateComponents{kInt64Max, 1, 1},
-               "1/1/9223372036854775807"}));
+    testing::Values(Parsed{"2001-01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"1999-12-31", DateComponents{1999, 12, 31}, "12/31/1999"},
+                    // No range checks and no normalisation for display.
+                    Parsed{"2001-13-45", DateComponents{2001, 13, 45}, "13/45/2001"},
+                    Parsed{"2001-0-0", DateComponents{2001, 0, 0}, "0/0/2001"},
+                    Parsed{"2001-02-30", DateComponents{2001, 2, 30}, "2/30/2001"},
+                    Parsed{"01-02-2001", DateComponents{1, 2, 2001}, "2/2001/1"},
+                    // "-" only ever separates.
+                    Parsed{"2001--01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"-2001-01-01", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"2001-01-01-", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"---2001---1---1---", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"+2001-+1-+01", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"0002001-001-00001", DateComponents{2001, 1, 1}, "1/1/2001"},
+                    Parsed{"9223372036854775807-1-1", DateComponents{kInt64Max, 1, 1},
+                           "1/1/9223372036854775807"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Unparsed, DateParsingTest,
@@ -78,11 +79,17 @@ INSTANTIATE_TEST_SUITE_P(
                     Parsed{"2001-\xD9\xA1-01", std::nullopt, "2001-\xD9\xA1-01"},
                     Parsed{"2001-\xEF\xBC\x91-01", std::nullopt, "2001-\xEF\xBC\x91-01"},
                     // A minus sign other than "-" is no separator.
-                    Parsed{"2001\xE2\x80\x93" "01\xE2\x80\x93" "01", std::nullopt,
-                           "2001\xE2\x80\x93" "01\xE2\x80\x93" "01"},
+                    Parsed{"2001\xE2\x80\x93"
+                           "01\xE2\x80\x93"
+                           "01",
+                           std::nullopt,
+                           "2001\xE2\x80\x93"
+                           "01\xE2\x80\x93"
+                           "01"},
                     Parsed{"9223372036854775808-1-1", std::nullopt, "9223372036854775808-1-1"},
                     Parsed{"99999999999999999999-1-1", std::nullopt, "99999999999999999999-1-1"},
-                    Parsed{"2001-1-99999999999999999999", std::nullopt, "2001-1-99999999999999999999"},
+                    Parsed{"2001-1-99999999999999999999", std::nullopt,
+                           "2001-1-99999999999999999999"},
                     Parsed{"next Tuesday", std::nullopt, "next Tuesday"}));
 
 // --- Age ---------------------------------------------------------------------
@@ -92,7 +99,9 @@ double localNoon(const DateComponents& date) {
     return *Calendar::current().instant(date, 12, 0, 0);
 }
 
-double localMidnight(const DateComponents& date) { return *Calendar::current().startOfDay(date); }
+double localMidnight(const DateComponents& date) {
+    return *Calendar::current().startOfDay(date);
+}
 
 struct AgeCase {
     std::string dateOfBirth;
@@ -188,7 +197,8 @@ TEST(AgeTest, TheSameInstantIsADifferentDayInAnotherZone) {
     // 9 December 2026, 03:00 UTC: already the birthday in Berlin, still the
     // day before in New York.
     const PatientBootstrap record = bornOn("1990-12-09");
-    const foundation::FixedClock clock(*Calendar::inTimeZone("UTC").instant({2026, 12, 9}, 3, 0, 0));
+    const foundation::FixedClock clock(
+        *Calendar::inTimeZone("UTC").instant({2026, 12, 9}, 3, 0, 0));
     {
         testsupport::TimeZoneScope scope("Europe/Berlin");
         EXPECT_EQ(record.ageText(clock), "36");

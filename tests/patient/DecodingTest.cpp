@@ -34,7 +34,9 @@ struct Decoded {
     testsupport::Fields fields;
 };
 
-void PrintTo(const Decoded& c, std::ostream* out) { *out << c.json.substr(0, 80); }
+void PrintTo(const Decoded& c, std::ostream* out) {
+    *out << c.json.substr(0, 80);
+}
 
 class DecodesRecordTest : public testing::TestWithParam<Decoded> {};
 
@@ -49,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         Decoded{R"({"patientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"Lakeside"})",
                 {"Jane Roe", "1990-12-09", "Lakeside"}},
         // Any order, extra members of any type, whitespace around tokens.
-        Decoded{" {\n \"clinic\" : \"C\", \"extra\": [1, {\"patientName\": 5}], \"dateOfBirth\": \"d\",\n"
+        Decoded{" {\n \"clinic\" : \"C\", \"extra\": [1, {\"patientName\": 5}], \"dateOfBirth\": "
+                "\"d\",\n"
                 " \"patientName\": \"N\", \"more\": null } \n",
                 {"N", "d", "C"}},
         // Escapes are resolved; empty strings are values like any other.
@@ -76,7 +79,9 @@ struct Rejected {
     std::string key;
 };
 
-void PrintTo(const Rejected& c, std::ostream* out) { *out << c.json.substr(0, 80); }
+void PrintTo(const Rejected& c, std::ostream* out) {
+    *out << c.json.substr(0, 80);
+}
 
 class RejectsDocumentTest : public testing::TestWithParam<Rejected> {};
 
@@ -101,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "dateOfBirth"},
         Rejected{R"({"patientName":"N","dateOfBirth":20010101,"clinic":"c"})", Kind::typeMismatch,
                  "dateOfBirth"},
-        Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":true})", Kind::typeMismatch, "clinic"},
+        Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":true})", Kind::typeMismatch,
+                 "clinic"},
         Rejected{R"({"patientName":["N"],"dateOfBirth":"d","clinic":"c"})", Kind::typeMismatch,
                  "patientName"},
         Rejected{R"({"patientName":{"first":"N"},"dateOfBirth":"d","clinic":"c"})",
@@ -124,24 +130,27 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, RejectsDocumentTest,
-    testing::Values(
-        Rejected{R"([{"patientName":"N","dateOfBirth":"d","clinic":"c"}])", Kind::typeMismatch, ""},
-        Rejected{R"("patientName")", Kind::typeMismatch, ""},
-        Rejected{"42", Kind::typeMismatch, ""}, Rejected{"null", Kind::typeMismatch, ""},
-        Rejected{"", Kind::dataCorrupted, ""}, Rejected{" \n", Kind::dataCorrupted, ""},
-        Rejected{"{", Kind::dataCorrupted, ""},
-        Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"} x)", Kind::dataCorrupted, ""},
-        Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"}{})", Kind::dataCorrupted, ""},
-        Rejected{R"({'patientName':'N'})", Kind::dataCorrupted, ""},
-        Rejected{R"({"patientName":"N",})", Kind::dataCorrupted, ""},
-        Rejected{"{\"patientName\":\"N\xFF\",\"dateOfBirth\":\"d\",\"clinic\":\"c\"}",
-                 Kind::dataCorrupted, ""},
-        Rejected{R"({"patientName":"N\ud800","dateOfBirth":"d","clinic":"c"})", Kind::dataCorrupted,
-                 ""},
-        Rejected{"{\"patientName\":\"N\0\",\"dateOfBirth\":\"d\",\"clinic\":\"c\"}"s,
-                 Kind::dataCorrupted, ""},
-        Rejected{R"({/* c */"patientName":"N","dateOfBirth":"d","clinic":"c"})", Kind::dataCorrupted,
-                 ""}));
+    testing::Values(Rejected{R"([{"patientName":"N","dateOfBirth":"d","clinic":"c"}])",
+                             Kind::typeMismatch, ""},
+                    Rejected{R"("patientName")", Kind::typeMismatch, ""},
+                    Rejected{"42", Kind::typeMismatch, ""},
+                    Rejected{"null", Kind::typeMismatch, ""}, Rejected{"", Kind::dataCorrupted, ""},
+                    Rejected{" \n", Kind::dataCorrupted, ""},
+                    Rejected{"{", Kind::dataCorrupted, ""},
+                    Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"} x)",
+                             Kind::dataCorrupted, ""},
+                    Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"}{})",
+                             Kind::dataCorrupted, ""},
+                    Rejected{R"({'patientName':'N'})", Kind::dataCorrupted, ""},
+                    Rejected{R"({"patientName":"N",})", Kind::dataCorrupted, ""},
+                    Rejected{"{\"patientName\":\"N\xFF\",\"dateOfBirth\":\"d\",\"clinic\":\"c\"}",
+                             Kind::dataCorrupted, ""},
+                    Rejected{R"({"patientName":"N\ud800","dateOfBirth":"d","clinic":"c"})",
+                             Kind::dataCorrupted, ""},
+                    Rejected{"{\"patientName\":\"N\0\",\"dateOfBirth\":\"d\",\"clinic\":\"c\"}"s,
+                             Kind::dataCorrupted, ""},
+                    Rejected{R"({/* c */"patientName":"N","dateOfBirth":"d","clinic":"c"})",
+                             Kind::dataCorrupted, ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     Nesting, RejectsDocumentTest,

@@ -25,7 +25,9 @@ struct Row {
     Fields expected;
 };
 
-plist_t text(const std::string& value) { return plist_new_string(value.c_str()); }
+plist_t text(const std::string& value) {
+    return plist_new_string(value.c_str());
+}
 
 std::vector<Row> rows() {
     const std::string valid = base64(kValidJson);
@@ -67,11 +69,14 @@ std::vector<Row> rows() {
         // These names encode with "+" and "/": first as they are, then in the
         // URL-safe alphabet, which strict decoding does not accept.
         {"PlusAndSlash",
-         [] { return text(base64(R"({"patientName":"J>>> ???","dateOfBirth":"1","clinic":"L"})")); },
+         [] {
+             return text(base64(R"({"patientName":"J>>> ???","dateOfBirth":"1","clinic":"L"})"));
+         },
          Fields{"J>>> ???", "1", "L"}},
         {"UrlSafeAlphabet",
          [] {
-             std::string encoded = base64(R"({"patientName":"J>>> ???","dateOfBirth":"1","clinic":"L"})");
+             std::string encoded =
+                 base64(R"({"patientName":"J>>> ???","dateOfBirth":"1","clinic":"L"})");
              for (char& c : encoded) c = c == '+' ? '-' : c == '/' ? '_' : c;
              return text(encoded);
          },
@@ -88,49 +93,63 @@ std::vector<Row> rows() {
          testsupport::kFallback},
         {"NullDateOfBirth",
          [] {
-             return text(base64(R"({"patientName":"Jane Roe","dateOfBirth":null,"clinic":"Lakeside"})"));
+             return text(
+                 base64(R"({"patientName":"Jane Roe","dateOfBirth":null,"clinic":"Lakeside"})"));
          },
          testsupport::kFallback},
         {"NumericDateOfBirth",
          [] {
-             return text(base64(R"({"patientName":"Jane Roe","dateOfBirth":19901209,"clinic":"Lakeside"})"));
+             return text(base64(
+                 R"({"patientName":"Jane Roe","dateOfBirth":19901209,"clinic":"Lakeside"})"));
          },
          testsupport::kFallback},
         {"CapitalisedPatientName",
          [] {
-             return text(base64(R"({"PatientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"Lakeside"})"));
+             return text(base64(
+                 R"({"PatientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"Lakeside"})"));
          },
          testsupport::kFallback},
         {"EmptyName",
-         [] { return text(base64(R"({"patientName":"","dateOfBirth":"1990-12-09","clinic":"Lakeside"})")); },
+         [] {
+             return text(
+                 base64(R"({"patientName":"","dateOfBirth":"1990-12-09","clinic":"Lakeside"})"));
+         },
          Fields{"", "1990-12-09", "Lakeside"}},
         {"FreeTextDate",
          [] {
-             return text(base64(R"({"patientName":"Jane Roe","dateOfBirth":"next Tuesday","clinic":"Lakeside"})"));
+             return text(base64(
+                 R"({"patientName":"Jane Roe","dateOfBirth":"next Tuesday","clinic":"Lakeside"})"));
          },
          Fields{"Jane Roe", "next Tuesday", "Lakeside"}},
-        {"TopLevelArray", [] { return text(base64("[" + kValidJson + "]")); }, testsupport::kFallback},
+        {"TopLevelArray", [] { return text(base64("[" + kValidJson + "]")); },
+         testsupport::kFallback},
         {"InvalidUtf8",
          [] {
-             return text(base64("{\"patientName\":\"J\xC3\",\"dateOfBirth\":\"1990-12-09\",\"clinic\":\"L\"}"));
+             return text(base64(
+                 "{\"patientName\":\"J\xC3\",\"dateOfBirth\":\"1990-12-09\",\"clinic\":\"L\"}"));
          },
          testsupport::kFallback},
         {"HundredThousandDeepArray",
          [] { return text(base64(testsupport::deeplyNested(100'000))); }, testsupport::kFallback},
         {"HundredThousandDeepExtraMember",
          [] {
-             return text(base64(R"({"patientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"L","x":)" +
-                                testsupport::deeplyNested(100'000) + "}"));
+             return text(base64(
+                 R"({"patientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"L","x":)" +
+                 testsupport::deeplyNested(100'000) + "}"));
          },
          testsupport::kFallback},
     };
 }
 
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 enum class Format { xml, binary };
 
-void PrintTo(Format format, std::ostream* out) { *out << (format == Format::xml ? "xml" : "binary"); }
+void PrintTo(Format format, std::ostream* out) {
+    *out << (format == Format::xml ? "xml" : "binary");
+}
 
 std::vector<std::uint8_t> serialise(plist_t root, Format format) {
     if (format == Format::binary) return testsupport::binaryPlist(root);

@@ -35,7 +35,8 @@ inline std::string base64(std::string_view bytes) {
         for (std::size_t k = 0; k < 3; ++k) {
             group = (group << 8) | (k < n ? static_cast<std::uint8_t>(bytes[i + k]) : 0);
         }
-        for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= n ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
     }
     return out;
 }

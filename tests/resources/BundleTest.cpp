@@ -1,5 +1,3 @@
-#include "resources/Bundle.hpp"
-
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
@@ -8,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "resources/Bundle.hpp"
 #include "tests/resources/BundleTestSupport.hpp"
 
 namespace {
@@ -38,9 +37,10 @@ TEST(BundleLocationTest, MainBundleIsLocatedFromTheRunningExecutable) {
 
 TEST(BundleTest, LooksUpXmlInfoDictionary) {
     TemporaryDirectory dir;
-    testsupport::writeFile(dir.path() / "Info.plist",
-                           testsupport::xmlPlist("<key>CFBundleName</key><string>Norvel Health</string>\n"
-                                                 "<key>Count</key><integer>-3</integer>\n"));
+    testsupport::writeFile(
+        dir.path() / "Info.plist",
+        testsupport::xmlPlist("<key>CFBundleName</key><string>Norvel Health</string>\n"
+                              "<key>Count</key><integer>-3</integer>\n"));
     Bundle bundle(dir.path());
     EXPECT_EQ(bundle.objectForInfoDictionaryKey("CFBundleName"), PlistValue("Norvel Health"));
     EXPECT_EQ(bundle.objectForInfoDictionaryKey("Count"), PlistValue(std::int64_t{-3}));

@@ -16,9 +16,10 @@ namespace testsupport {
 // A fresh directory under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TemporaryDirectory {
-public:
+  public:
     TemporaryDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "norvel-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "norvel-test-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
@@ -31,7 +32,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -13,7 +13,7 @@ using resources::PlistValue;
 
 // The Info.plist the build wrote into the bundle folder.
 class GeneratedInfoPlistTest : public testing::Test {
-protected:
+  protected:
     const resources::Bundle bundle_{NORVEL_TEST_BUNDLE_DIR};
 };
 
@@ -23,7 +23,8 @@ TEST_F(GeneratedInfoPlistTest, NamesTheApplication) {
               PlistValue("health.norvel.mobile"));
     EXPECT_EQ(bundle_.objectForInfoDictionaryKey("CFBundleShortVersionString"),
               PlistValue(NORVEL_TEST_VERSION));
-    EXPECT_EQ(bundle_.objectForInfoDictionaryKey("CFBundleExecutable"), PlistValue("norvel-health"));
+    EXPECT_EQ(bundle_.objectForInfoDictionaryKey("CFBundleExecutable"),
+              PlistValue("norvel-health"));
 }
 
 TEST_F(GeneratedInfoPlistTest, CarriesThePatientFileExactlyWhenConfigured) {

@@ -1,5 +1,3 @@
-#include "resources/Localization.hpp"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -7,6 +5,7 @@
 #include <optional>
 
 #include "resources/Bundle.hpp"
+#include "resources/Localization.hpp"
 
 namespace {
 
@@ -28,12 +27,14 @@ const std::vector<std::string> kAppKeys = {
 };
 
 // Keys whose German is the key itself: the app's name and "OK".
-bool staysTheSame(const std::string& key) { return key == "Norvel Health" || key == "OK"; }
+bool staysTheSame(const std::string& key) {
+    return key == "Norvel Health" || key == "OK";
+}
 
 // Picks the message language through LANGUAGE, the way a user does, under a
 // UTF-8 locale (gettext ignores LANGUAGE in the plain "C" locale).
 class LocalizationTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (const char* language = std::getenv("LANGUAGE")) previousLanguage_ = language;
         setenv("LC_ALL", "C.UTF-8", 1);
@@ -51,7 +52,7 @@ protected:
     const resources::Bundle appBundle_{NORVEL_TEST_BUNDLE_DIR};
     const resources::Bundle testBundle_{NORVEL_TEST_CATALOGUE_DIR};
 
-private:
+  private:
     std::optional<std::string> previousLanguage_;
 };
 
@@ -103,7 +104,9 @@ struct Substitution {
     std::string expected;
 };
 
-void PrintTo(const Substitution& c, std::ostream* out) { *out << c.format << " <- " << c.argument; }
+void PrintTo(const Substitution& c, std::ostream* out) {
+    *out << c.format << " <- " << c.argument;
+}
 
 class SubstituteArgumentTest : public testing::TestWithParam<Substitution> {};
 
@@ -114,16 +117,15 @@ TEST_P(SubstituteArgumentTest, ReplacesTheFirstPlaceholderVerbatim) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SubstituteArgumentTest,
-    testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe", "Demo chart for Patient: John Doe"},
-                    Substitution{"%@", "", ""},
-                    Substitution{"Patient: %@", "", "Patient: "},
+    testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
+                                 "Demo chart for Patient: John Doe"},
+                    Substitution{"%@", "", ""}, Substitution{"Patient: %@", "", "Patient: "},
                     Substitution{"%@ first", "x", "x first"},
                     // The argument is never expanded again.
                     Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
                     Substitution{"Patient: %@", "%d %s %n", "Patient: %d %s %n"},
                     // Without a placeholder the text stays as it is.
-                    Substitution{"Hallo", "Jane", "Hallo"},
-                    Substitution{"100%", "Jane", "100%"},
+                    Substitution{"Hallo", "Jane", "Hallo"}, Substitution{"100%", "Jane", "100%"},
                     Substitution{"Twice %@ and %@", "a", "Twice a and %@"}));
 
 TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
@@ -131,14 +133,16 @@ TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
     const std::string german = resources::substituteArgument(
         appBundle_.localizedString("Demo chart for Patient: %@"), "Done");
     EXPECT_EQ(german, "Demo-Akte für Patient: Done");
-    EXPECT_EQ(resources::substituteArgument(testBundle_.localizedString("Greeting %@"), "Jane"), "Hallo");
+    EXPECT_EQ(resources::substituteArgument(testBundle_.localizedString("Greeting %@"), "Jane"),
+              "Hallo");
 }
 
 TEST_F(LocalizationTest, MainBundleFunctionsFallBackToTheKey) {
     // The test executable's folder is no bundle, so nothing is translated;
     // what matters is that the argument still lands in the key.
     useLanguage("de");
-    EXPECT_EQ(resources::localizedString("Done"), resources::Bundle::main().localizedString("Done"));
+    EXPECT_EQ(resources::localizedString("Done"),
+              resources::Bundle::main().localizedString("Done"));
     EXPECT_EQ(resources::formatLocalized("Linked study asset: %@", "norvel_chest_xray.jpg"),
               resources::substituteArgument(resources::localizedString("Linked study asset: %@"),
                                             "norvel_chest_xray.jpg"));

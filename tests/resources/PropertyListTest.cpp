@@ -1,11 +1,10 @@
-#include "resources/PropertyList.hpp"
-
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
 #include <limits>
 #include <string>
 
+#include "resources/PropertyList.hpp"
 #include "tests/resources/BundleTestSupport.hpp"
 
 namespace {
@@ -27,7 +26,8 @@ constexpr double kSampleInstant = 1'780'134'120'000.0;
 
 TEST(PropertyListTest, ReadsEveryXmlTypeWithItsType) {
     const auto info = parseXmlEntries(
-        "<key>string</key><string>Fish &amp; Chips: Gr\xC3\xBC\xC3\x9F" "e</string>\n"
+        "<key>string</key><string>Fish &amp; Chips: Gr\xC3\xBC\xC3\x9F"
+        "e</string>\n"
         "<key>empty</key><string></string>\n"
         "<key>integer</key><integer>42</integer>\n"
         "<key>real</key><real>2.5</real>\n"
@@ -86,7 +86,9 @@ struct IntegerCase {
     std::int64_t read;
 };
 
-void PrintTo(const IntegerCase& c, std::ostream* out) { *out << c.written; }
+void PrintTo(const IntegerCase& c, std::ostream* out) {
+    *out << c.written;
+}
 
 class PlistIntegerTest : public testing::TestWithParam<IntegerCase> {};
 
@@ -112,8 +114,8 @@ TEST(PropertyListTest, NegativeIntegersSurviveTheBinaryForm) {
 }
 
 TEST(PropertyListTest, DuplicateKeysKeepTheLastValue) {
-    const auto info = parseXmlEntries(
-        "<key>a</key><string>first</string><key>a</key><string>second</string>\n");
+    const auto info =
+        parseXmlEntries("<key>a</key><string>first</string><key>a</key><string>second</string>\n");
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info.at("a"), PlistValue("second"));
 }
@@ -126,13 +128,15 @@ TEST_P(MalformedInfoTest, ReadsAsEmptyDictionary) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, MalformedInfoTest,
-    testing::Values("", "not a property list", "{\"patientName\": \"Jane\"}",
-                    "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>",
-                    "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>x</dict></plist>",
-                    "bplist00", std::string("bplist00\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 40),
-                    // A root that is not a dictionary is no Info dictionary.
-                    "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
-                    "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>"));
+    testing::Values(
+        "", "not a property list", "{\"patientName\": \"Jane\"}",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>x</dict></plist>",
+        "bplist00",
+        std::string("bplist00\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 40),
+        // A root that is not a dictionary is no Info dictionary.
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>"));
 
 // Binary lists whose containers use the longer count forms and wider object
 // references must still pass the size check before parsing.
@@ -146,7 +150,8 @@ TEST_P(BinaryContainerTest, LargeContainersRoundTrip) {
     PlistValue::Dictionary expectedDict;
     for (int i = 0; i < count; ++i) {
         plist_array_append_item(array, plist_new_uint(static_cast<std::uint64_t>(i)));
-        plist_dict_set_item(dict, ("k" + std::to_string(i)).c_str(), plist_new_string(std::to_string(i).c_str()));
+        plist_dict_set_item(dict, ("k" + std::to_string(i)).c_str(),
+                            plist_new_string(std::to_string(i).c_str()));
         expectedArray.emplace_back(std::int64_t{i});
         expectedDict.emplace("k" + std::to_string(i), std::to_string(i));
     }
@@ -206,7 +211,8 @@ std::vector<std::uint8_t> handWrittenBinary(const std::vector<std::vector<std::u
         out.push_back(static_cast<std::uint8_t>(offset));
     }
     auto appendBigEndian = [&](std::uint64_t value) {
-        for (int shift = 56; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+        for (int shift = 56; shift >= 0; shift -= 8)
+            out.push_back(static_cast<std::uint8_t>(value >> shift));
     };
     out.insert(out.end(), {0, 0, 0, 0, 0, 0, 2, 1});
     appendBigEndian(objects.size());
@@ -221,7 +227,9 @@ TEST(PropertyListLimitsTest, SharedObjectsCannotExpandExponentially) {
     std::vector<std::vector<std::uint8_t>> objects;
     objects.push_back({0xD1, 1, 2});  // {"k": object 2}
     objects.push_back({0x51, 'k'});
-    for (std::uint8_t i = 2; i < 42; ++i) objects.push_back({0xA2, static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(i + 1)});
+    for (std::uint8_t i = 2; i < 42; ++i)
+        objects.push_back(
+            {0xA2, static_cast<std::uint8_t>(i + 1), static_cast<std::uint8_t>(i + 1)});
     objects.push_back({0xA0});
     // Should the guard let this through, the parse never returns and CTest's
     // timeout reports the failure.
@@ -245,18 +253,17 @@ TEST(PropertyListLimitsTest, TooManyValuesAreRefused) {
 
 TEST(PropertyListLimitsTest, CyclesAreRefused) {
     // {"k": [the same array]}
-    EXPECT_FALSE(resources::parsePropertyList(
-                     handWrittenBinary({{0xD1, 1, 2}, {0x51, 'k'}, {0xA1, 2}}))
-                     .has_value());
+    EXPECT_FALSE(
+        resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 2}, {0x51, 'k'}, {0xA1, 2}}))
+            .has_value());
     // A dictionary that contains itself.
-    EXPECT_FALSE(resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 0}, {0x51, 'k'}}))
-                     .has_value());
+    EXPECT_FALSE(
+        resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 0}, {0x51, 'k'}})).has_value());
 }
 
 TEST(PropertyListLimitsTest, ReferencesOutsideTheObjectTableAreRefused) {
-    EXPECT_FALSE(resources::parsePropertyList(
-                     handWrittenBinary({{0xD1, 1, 9}, {0x51, 'k'}}))
-                     .has_value());
+    EXPECT_FALSE(
+        resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 9}, {0x51, 'k'}})).has_value());
 }
 
 }  // namespace
