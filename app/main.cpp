@@ -1,0 +1,7 @@
+#include "app/NorvelHealthMobileApp.hpp"
+
+int main(int, char**) {
+    app::installPlatformServices();
+    Norvel_Health_MobileApp::main();
+    return 0;
+}

@@ -1,0 +1,155 @@
+#include "toolkit/runtime/Resolve.hpp"
+
+#include <type_traits>
+
+namespace ui {
+
+std::shared_ptr<StateCellBase> StateStore::cell(const std::string& place, std::size_t slot,
+                                                std::type_index type,
+                                                std::shared_ptr<StateCellBase> fresh) {
+    auto key = std::make_pair(place, slot);
+    auto it = cells_.find(key);
+    if (it != cells_.end() && it->second.type == type) {
+        it->second.visited = true;
+        return it->second.cell;
+    }
+    // A new place (or a new type there) adopts the cell the view was
+    // constructed with, so the view's initial value is kept.
+    fresh->onChange = [this] {
+        if (onChange_) onChange_();
+    };
+    cells_.insert_or_assign(key, Entry{type, fresh, true});
+    return fresh;
+}
+
+void StateStore::beginPass() {
+    for (auto& [key, entry] : cells_) entry.visited = false;
+}
+
+void StateStore::endPass() {
+    std::erase_if(cells_, [](const auto& item) { return !item.second.visited; });
+}
+
+namespace {
+
+class PlaceContext : public ComponentContext {
+public:
+    PlaceContext(StateStore& store, std::string place, const std::function<void()>& dismiss)
+        : store_(store), place_(std::move(place)), dismiss_(dismiss) {}
+
+protected:
+    std::shared_ptr<StateCellBase> slot(std::size_t index, std::type_index type,
+                                        std::shared_ptr<StateCellBase> fresh) override {
+        return store_.cell(place_, index, type, std::move(fresh));
+    }
+    std::function<void()> dismissAction() override { return dismiss_; }
+
+private:
+    StateStore& store_;
+    std::string place_;
+    const std::function<void()>& dismiss_;
+};
+
+template <class N>
+View rebuilt(N node) {
+    return makeView(std::move(node));
+}
+
+}  // namespace
+
+View Resolver::resolve(const View& view, const std::string& path, std::function<void()> dismiss) {
+    dismiss_ = std::move(dismiss);
+    return resolveNode(view, path);
+}
+
+std::vector<View> Resolver::resolveChildren(const std::vector<View>& children,
+                                            const std::string& path,
+                                            const std::vector<std::string>& ids, bool& changed) {
+    std::vector<View> out;
+    out.reserve(children.size());
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        std::string childPath = path + "/" + (i < ids.size() ? ids[i] : std::to_string(i));
+        out.push_back(resolveNode(children[i], childPath));
+        if (out.back().nodePtr() != children[i].nodePtr()) changed = true;
+    }
+    return out;
+}
+
+View Resolver::resolveNode(const View& view, const std::string& path) {
+    const Node& node = view.node();
+    return std::visit(
+        [&](const auto& n) -> View {
+            using T = std::decay_t<decltype(n)>;
+            if constexpr (std::is_same_v<T, ComponentNode>) {
+                std::string place = path + "#" + n.type.name();
+                PlaceContext context(store_, place, dismiss_);
+                View body = n.evaluate(context);
+                return resolveNode(body, place);
+            } else if constexpr (std::is_same_v<T, StackNode> || std::is_same_v<T, ZStackNode> ||
+                                 std::is_same_v<T, GridNode>) {
+                bool changed = false;
+                auto children = resolveChildren(n.children, path, {}, changed);
+                if (!changed) return view;
+                T copy = n;
+                copy.children = std::move(children);
+                return rebuilt(std::move(copy));
+            } else if constexpr (std::is_same_v<T, GroupNode>) {
+                bool changed = false;
+                auto children = resolveChildren(n.children, path, n.ids, changed);
+                if (!changed) return view;
+                GroupNode copy = n;
+                copy.children = std::move(children);
+                return rebuilt(std::move(copy));
+            } else if constexpr (std::is_same_v<T, ButtonNode>) {
+                View label = resolveNode(n.label, path + "/label");
+                if (label.nodePtr() == n.label.nodePtr()) return view;
+                ButtonNode copy = n;
+                copy.label = label;
+                return rebuilt(std::move(copy));
+            } else if constexpr (std::is_same_v<T, ScrollViewNode>) {
+                View content = resolveNode(n.content, path + "/0");
+                if (content.nodePtr() == n.content.nodePtr()) return view;
+                ScrollViewNode copy = n;
+                copy.content = content;
+                return rebuilt(std::move(copy));
+            } else if constexpr (std::is_same_v<T, NavigationStackNode>) {
+                View root = resolveNode(n.root, path + "/0");
+                if (root.nodePtr() == n.root.nodePtr()) return view;
+                return rebuilt(NavigationStackNode{root});
+            } else if constexpr (std::is_same_v<T, ModifiedNode>) {
+                View content = resolveNode(n.content, path);
+                Modifier modifier = n.modifier;
+                bool changed = content.nodePtr() != n.content.nodePtr();
+                if (auto* bg = std::get_if<BackgroundModifier>(&modifier)) {
+                    View v = resolveNode(bg->view, path + "/background");
+                    changed |= v.nodePtr() != bg->view.nodePtr();
+                    bg->view = v;
+                } else if (auto* ov = std::get_if<OverlayModifier>(&modifier)) {
+                    View v = resolveNode(ov->view, path + "/overlay");
+                    changed |= v.nodePtr() != ov->view.nodePtr();
+                    ov->view = v;
+                } else if (auto* tb = std::get_if<ToolbarModifier>(&modifier)) {
+                    for (std::size_t i = 0; i < tb->items.size(); ++i) {
+                        View v = resolveNode(tb->items[i].content, path + "/toolbar" + std::to_string(i));
+                        changed |= v.nodePtr() != tb->items[i].content.nodePtr();
+                        tb->items[i].content = v;
+                    }
+                }
+                View result = changed ? rebuilt(ModifiedNode{content, std::move(modifier)}) : view;
+                // Point at the modifier inside the tree we hand out, which
+                // the caller keeps alive for as long as it uses the list.
+                const auto& kept = std::get<ModifiedNode>(result.node().value).modifier;
+                if (auto* alert = std::get_if<AlertModifier>(&kept)) {
+                    found_.push_back({path + "!alert", alert, nullptr});
+                } else if (auto* sheet = std::get_if<SheetModifier>(&kept)) {
+                    found_.push_back({path + "!sheet", nullptr, sheet});
+                }
+                return result;
+            } else {
+                return view;
+            }
+        },
+        node.value);
+}
+
+}  // namespace ui

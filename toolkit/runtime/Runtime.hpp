@@ -1,0 +1,139 @@
+#pragma once
+
+// The runtime turns a root view into frames and input into actions, with
+// no window and no clock of its own: the host passes the time (seconds on
+// its clock) with every call. One direction only: state → body → resolved
+// tree → layout → laid-out tree; input finds its target by hit-testing the
+// laid-out tree and calls an action, which writes state and so marks the
+// next frame dirty.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/core/View.hpp"
+#include "toolkit/layout/Layout.hpp"
+#include "toolkit/layout/LayoutTree.hpp"
+#include "toolkit/runtime/Resolve.hpp"
+
+namespace ui {
+
+// Keys are the desktop's stand-ins for touch.
+enum class Key { escape, enter, pageUp, pageDown, up, down, home, end };
+
+struct Viewport {
+    Size size{390, 844};
+    double scale = 3;
+    EdgeInsets safeArea;
+};
+
+class Runtime {
+public:
+    // Timings of the interaction model, in seconds and points.
+    static constexpr double kCopyHoldDuration = 0.5;
+    static constexpr double kSheetAnimation = 0.3;
+    static constexpr double kAlertAnimation = 0.2;
+    static constexpr double kScrollIndicatorLinger = 1.0;
+    static constexpr double kDragSlop = 10;
+    static constexpr double kSheetTopGap = 10;
+
+    // `root` is evaluated once: the window's root view value lives as long
+    // as the window, and only its body is evaluated again.
+    Runtime(View root, TextMeasurer& measurer, Viewport viewport = {});
+    ~Runtime();
+
+    void setViewport(Viewport viewport);
+    const Viewport& viewport() const { return viewport_; }
+
+    // Pointer input in window points. A secondary click stands in for a
+    // touch-and-hold on selectable text.
+    void pointerDown(Point p, double now);
+    void pointerMove(Point p, double now);
+    void pointerUp(Point p, double now);
+    void secondaryClick(Point p, double now);
+    // A wheel scroll of `dy` points; positive reveals content further down.
+    void wheel(Point p, double dy, double now);
+    void key(Key key, double now);
+
+    // Runs timers (long presses, the copy menu's hold) and animations up to
+    // `now`, each at its own moment.
+    void advanceTo(double now);
+    double now() const { return now_; }
+
+    // The next moment a timer fires, for a host that sleeps until then.
+    std::optional<double> nextDeadline() const;
+    // Whether an animation is in flight, so the host keeps drawing frames.
+    bool isAnimating() const;
+    // Whether the last tree handed out is out of date.
+    bool needsFrame() const;
+
+    // The laid-out tree for the current state and time.
+    const LayoutTree& tree();
+
+    // Presentations are up from the moment their flag turns true until it
+    // turns false (their closing animation may still run after that).
+    bool alertPresented() const;
+    bool sheetPresented() const;
+    bool copyMenuOpen() const { return static_cast<bool>(selection_); }
+
+    // Where "Copy" puts text; the host wires its clipboard here.
+    void setClipboardWriter(std::function<void(const std::string&)> writer) {
+        clipboard_ = std::move(writer);
+    }
+
+    const LayoutStats& layoutStats() const;
+
+private:
+    struct Presentation;
+    struct Gesture;
+    struct Selection;
+
+    void markDirty() { dirty_ = true; }
+    void rebuild();
+    void resolveAll();
+    void syncPresentations();
+    void layoutAll();
+    void layoutAlert(Presentation& p, double visibility);
+    void layoutSheet(Presentation& p);
+    void layoutCopyMenu();
+    void decorate();
+    void captureScrollOffsets();
+
+    Presentation* topPresentation();
+    std::string inputLayer();
+    void commitDismiss(Presentation& p);
+    void dropFinishedPresentations();
+    double sheetHeight() const;
+
+    int hitTest(Point p, const std::function<bool(const LaidOutView&)>& accepts);
+    int scrollViewAt(Point p);
+    int frontScrollView();
+    void scrollBy(int scrollEntry, double dy);
+    void setScrollOffset(const std::string& key, double offset, double maxOffset);
+    void openCopyMenu(int entry);
+    void fireDueTimers(double until);
+
+    View root_;
+    TextMeasurer& measurer_;
+    Viewport viewport_;
+    StateStore store_;
+    Resolver resolver_;
+    LayoutEngine engine_;
+    View resolvedRoot_;
+    std::vector<FoundPresentation> found_;
+    std::vector<std::unique_ptr<Presentation>> presentations_;
+    std::unique_ptr<Gesture> gesture_;
+    std::unique_ptr<Selection> selection_;
+    std::map<std::string, double> scrollOffsets_;
+    double lastScrollAt_ = -1e9;
+    LayoutTree tree_;
+    double now_ = 0;
+    bool stateDirty_ = true;  // bodies must be evaluated again
+    bool dirty_ = true;       // the tree must be laid out again
+    std::function<void(const std::string&)> clipboard_;
+};
+
+}  // namespace ui
