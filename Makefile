@@ -43,7 +43,7 @@ fuzz: deps
 	@scripts/fuzz $(FUZZ_SECONDS)
 
 soak: build
-	@$(BUILD_DIR)/tests/soak_test --gtest_also_run_disabled_tests --gtest_filter='*Soak*' --soak-events=100000
+	@NORVEL_SOAK_EVENTS=100000 $(BUILD_DIR)/tests/soak_test
 
 clean:
 	@rm -rf build build-sanitize build-fuzz

@@ -31,8 +31,26 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 
 Bundle::Bundle(std::filesystem::path path) : path_(std::move(path)) {}
 
+namespace {
+
+std::mutex mainPathMutex;
+std::optional<std::filesystem::path> mainPathOverride;
+bool mainLocated = false;
+
+}  // namespace
+
+bool Bundle::useMainBundleAt(std::filesystem::path path) {
+    std::lock_guard lock(mainPathMutex);
+    if (mainLocated) return false;
+    mainPathOverride = std::move(path);
+    return true;
+}
+
 const Bundle& Bundle::main() {
     static const Bundle bundle([] {
+        std::lock_guard lock(mainPathMutex);
+        mainLocated = true;
+        if (mainPathOverride) return *mainPathOverride;
         std::error_code error;
         const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         // Without /proc there is no way to find the bundle; an empty path

@@ -29,6 +29,11 @@ class Bundle {
     // The bundle of the running program, located once.
     static const Bundle& main();
 
+    // Makes `path` the main bundle, for previews of another configuration
+    // (the snapshot tool's --bundle). Only takes effect before the first
+    // call of main(); returns false when that has already happened.
+    static bool useMainBundleAt(std::filesystem::path path);
+
     // Where the bundle of an executable at `executable` lives (see above).
     static std::filesystem::path locateBundle(const std::filesystem::path& executable);
 

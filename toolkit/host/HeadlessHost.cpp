@@ -67,12 +67,15 @@ void HeadlessHost::scroll(double dy) { runtime_->wheel(pointer_, dy, now_); }
 void HeadlessHost::key(Key key) { runtime_->key(key, now_); }
 
 void HeadlessHost::settle() {
-    // Frames at 60 Hz, as a window would draw them, until nothing moves.
-    for (int frame = 0; frame < 300 && runtime_->isAnimating(); ++frame) {
-        runtime_->tree();
-        advance(1000.0 / 60);
-    }
+    // Frames at 60 Hz, as a window would draw them, until nothing moves
+    // (the scroll indicator's fade included).
+    // The tree is brought up to date first: a pending state change may be
+    // about to start an animation.
     runtime_->tree();
+    for (int frame = 0; frame < 600 && runtime_->isAnimating(); ++frame) {
+        advance(1000.0 / 60);
+        runtime_->tree();
+    }
 }
 
 const LayoutTree& HeadlessHost::tree() { return runtime_->tree(); }

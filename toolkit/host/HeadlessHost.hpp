@@ -37,7 +37,7 @@ public:
     void scroll(double dy);  // at the last pointer position
     void key(Key key);
 
-    // Runs the clock on until no animation is in flight (at most 5 s).
+    // Runs the clock on until no animation is in flight (at most 10 s).
     void settle();
 
     const LayoutTree& tree();

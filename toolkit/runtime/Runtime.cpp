@@ -355,7 +355,10 @@ void Runtime::decorate() {
             bar.kind = "ScrollIndicator";
             bar.layer = v.layer;
             bar.frame = bar.outerFrame = {v.frame.maxX() - 6, v.frame.y + 3 + travel * (v.scrollOffset / maxOffset), 3, length};
+            // It fades over the last third of its linger.
+            double fade = clamp01((kScrollIndicatorLinger - (now_ - lastScrollAt_)) / (kScrollIndicatorLinger / 3));
             bar.fill = kIndicator;
+            bar.opacity = fade;
             bar.shapeKind = ShapeNode::Kind::roundedRectangle;
             bar.cornerRadius = 1.5;
             bar.clip = v.clip;
@@ -387,6 +390,12 @@ bool Runtime::alertPresented() const {
 bool Runtime::sheetPresented() const {
     return std::any_of(found_.begin(), found_.end(),
                        [](const auto& f) { return f.sheet && f.sheet->isPresented.wrappedValue(); });
+}
+
+std::vector<Runtime::OnScreen> Runtime::presentationsOnScreen() const {
+    std::vector<OnScreen> out;
+    for (const auto& p : presentations_) out.push_back({p->kind == Presentation::Kind::alert, p->dismissing});
+    return out;
 }
 
 void Runtime::commitDismiss(Presentation& p) {
@@ -515,8 +524,8 @@ void Runtime::pointerDown(Point p, double now) {
 
 void Runtime::pointerMove(Point p, double now) {
     advanceTo(now);
-    if (!gesture_ || gesture_->swallowed) return;
     tree();
+    if (!gesture_ || gesture_->swallowed) return;
     Gesture& g = *gesture_;
     g.last = p;
     g.samples.push_back({now_, p.y});
@@ -572,8 +581,10 @@ void Runtime::pointerMove(Point p, double now) {
 
 void Runtime::pointerUp(Point p, double now) {
     advanceTo(now);
-    if (!gesture_) return;
+    // Bringing the tree up to date may present something, which ends
+    // whatever the finger was doing beneath it.
     tree();
+    if (!gesture_) return;
     std::unique_ptr<Gesture> ended = std::move(gesture_);
     Gesture& g = *ended;
     if (g.swallowed) return;
@@ -699,11 +710,11 @@ std::optional<double> Runtime::nextDeadline() const {
     };
     if (gesture_ && gesture_->longPressPending) consider(gesture_->downAt + gesture_->longPress.minimumDuration);
     if (gesture_ && gesture_->copyHoldPending) consider(gesture_->downAt + kCopyHoldDuration);
-    if (now_ - lastScrollAt_ < kScrollIndicatorLinger) consider(lastScrollAt_ + kScrollIndicatorLinger);
     return next;
 }
 
 bool Runtime::isAnimating() const {
+    if (now_ - lastScrollAt_ < kScrollIndicatorLinger) return true;
     for (const auto& p : presentations_) {
         double duration = p->kind == Presentation::Kind::alert ? kAlertAnimation : kSheetAnimation;
         if (p->dismissing) return true;

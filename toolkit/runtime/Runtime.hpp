@@ -79,6 +79,14 @@ public:
     bool sheetPresented() const;
     bool copyMenuOpen() const { return static_cast<bool>(selection_); }
 
+    // What is on screen, front last, closing ones included: for soak tests
+    // and diagnostics of the runtime itself.
+    struct OnScreen {
+        bool alert = false;
+        bool closing = false;
+    };
+    std::vector<OnScreen> presentationsOnScreen() const;
+
     // Where "Copy" puts text; the host wires its clipboard here.
     void setClipboardWriter(std::function<void(const std::string&)> writer) {
         clipboard_ = std::move(writer);
