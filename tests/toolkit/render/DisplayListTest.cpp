@@ -95,17 +95,6 @@ TEST(DisplayList, ProminentButtonFillsItsTintedShapeUnderItsLabel) {
     EXPECT_EQ(icon.size, 15);
 }
 
-TEST(DisplayList, DividerIsAOnePixelFill) {
-    LayoutTree tree = windowTree();
-    LaidOutView divider = entry("Divider", {36, 300, 318, 1.0 / 3});
-    divider.fill = Color::rgb255(84, 84, 88, 0.6);
-    tree.views.push_back(divider);
-    auto fills = record(tree).opsOf<FillPath>();
-    ASSERT_EQ(fills.size(), 2u);
-    EXPECT_EQ(fills[1].shape.rect.height, 1.0 / 3);
-    EXPECT_EQ(fills[1].shape.cornerRadius, 0);
-}
-
 struct ForegroundCase {
     const char* name;
     std::optional<Style> foreground;

@@ -137,16 +137,5 @@ TEST(FramePainter, ChangeOutsideTheWindowPaintsNothing) {
     EXPECT_EQ(canvas.frames.size(), 1u);
 }
 
-TEST(ChangedRegion, CoversOldAndNewPlaceOfAMovedOperation) {
-    DisplayList a = buildDisplayList(dashboardLike());
-    DisplayList b = a;
-    std::get<DrawText>(b.ops[3]).rect.x += 30;
-    Damage damage = changedRegion(a, b);
-    ASSERT_FALSE(damage.everything);
-    EXPECT_LE(damage.rect.minX(), 36);
-    EXPECT_GE(damage.rect.maxX(), 166);
-    EXPECT_EQ(changedRegion(a, a).rect.width, 0);
-}
-
 }  // namespace
 }  // namespace ui

@@ -131,19 +131,6 @@ TEST(PangoMeasurer, RepeatedQuestionsAreAnsweredFromTheCache) {
     EXPECT_EQ(measurer.measureCount(), texts.size() + 5);
 }
 
-TEST(PangoMeasurer, CachedAnswersEqualFreshOnes) {
-    PangoMeasurer warm;
-    ResolvedFont font = resolvedFont(15, 20);
-    TextMetrics first = warm.measure(kDisclaimer, font, 200, 2);
-    TextMetrics cached = warm.measure(kDisclaimer, font, 200, 2);
-    PangoMeasurer cold;
-    TextMetrics fresh = cold.measure(kDisclaimer, font, 200, 2);
-    EXPECT_EQ(cached.size, first.size);
-    EXPECT_EQ(fresh.size, first.size);
-    EXPECT_EQ(fresh.truncated, first.truncated);
-    EXPECT_EQ(fresh.lineCount, first.lineCount);
-}
-
 TEST(PangoMeasurer, MonospacedDigitsShareOneWidth) {
     PangoMeasurer measurer;
     for (Font::Weight weight : {Font::Weight::regular, Font::Weight::semibold}) {

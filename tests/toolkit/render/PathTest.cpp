@@ -154,12 +154,5 @@ TEST(OutlinePath, TopCornersOnlyLeavesTheBottomSquare) {
     EXPECT_FALSE(hasVertex({0, 0}));
 }
 
-TEST(OutlinePath, PlainRectangleIsFourStraightEdges) {
-    Path path = outlinePath({{5, 6, 30, 40}, 0, CornerStyle::continuous, false});
-    EXPECT_EQ(countVerb(path, Verb::curveTo), 0);
-    EXPECT_EQ(countVerb(path, Verb::lineTo), 4);
-    EXPECT_EQ(path.front().points[0], (Point{5, 6}));
-}
-
 }  // namespace
 }  // namespace ui

@@ -366,13 +366,5 @@ TEST(Renderer, WritesTheFrameAsPng) {
     EXPECT_FALSE(renderer.writePng("/nonexistent-dir/frame.png"));
 }
 
-TEST(Renderer, HoldsLittleBesidesItsFrame) {
-    Renderer renderer({390, 844}, 3);
-    renderer.render(windowTree());
-    std::size_t frame = static_cast<std::size_t>(renderer.stride()) * renderer.pixelHeight();
-    EXPECT_EQ(frame, 1170u * 4 * 2532);
-    EXPECT_LT(renderer.memoryBytes(), frame + 256 * 1024);
-}
-
 }  // namespace
 }  // namespace ui
