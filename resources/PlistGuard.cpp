@@ -82,18 +82,53 @@ class BinaryPlist {
     std::uint64_t top() const { return top_; }
 
     // The objects a container refers to; empty for scalars. No value when the
-    // container cannot be read.
+    // container cannot be read, or when a dictionary key is not a string
+    // libplist can hand back (see keyIsPlainString).
     std::optional<std::vector<std::uint64_t>> children(std::uint64_t object) const {
-        const auto offset = readBigEndian(bytes_, tableOffset_ + object * offsetSize_, offsetSize_);
-        if (!offset || *offset >= bytes_.size()) return std::nullopt;
-        const std::uint8_t marker = bytes_[*offset];
-        const std::uint8_t type = marker >> 4;
+        const auto offset = objectOffset(object);
+        if (!offset) return std::nullopt;
+        const std::uint8_t type = bytes_[*offset] >> 4;
         if (type != 0xA && type != 0xC && type != 0xD) return std::vector<std::uint64_t>();
 
-        std::uint64_t count = marker & 0x0F;
-        std::uint64_t position = *offset + 1;
+        auto count = containerLength(*offset);
+        if (!count) return std::nullopt;
+        std::uint64_t position = count->second;
+        std::uint64_t references = count->first;
+        if (type == 0xD) {
+            if (references > bytes_.size()) return std::nullopt;
+            references *= 2;  // keys, then values
+        }
+        if (position > bytes_.size() || references > (bytes_.size() - position) / refSize_) {
+            return std::nullopt;
+        }
+        std::vector<std::uint64_t> result;
+        result.reserve(references);
+        for (std::uint64_t k = 0; k < references; ++k) {
+            const std::uint64_t reference = *readBigEndian(bytes_, position + k * refSize_, refSize_);
+            if (reference >= objectCount_) return std::nullopt;
+            if (type == 0xD && k < references / 2 && !keyIsPlainString(reference)) {
+                return std::nullopt;
+            }
+            result.push_back(reference);
+        }
+        return result;
+    }
+
+private:
+    std::optional<std::uint64_t> objectOffset(std::uint64_t object) const {
+        const auto offset = readBigEndian(bytes_, tableOffset_ + object * offsetSize_, offsetSize_);
+        if (!offset || *offset >= bytes_.size()) return std::nullopt;
+        return offset;
+    }
+
+    // The element count of the object at `offset` (from its marker's low
+    // nibble, or from the integer object that follows when that is 0xF) and
+    // where the elements start.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> containerLength(
+        std::uint64_t offset) const {
+        std::uint64_t count = bytes_[offset] & 0x0F;
+        std::uint64_t position = offset + 1;
         if (count == 0x0F) {
-            // The count follows as an integer object: 0x1n and 2^n bytes.
             if (position >= bytes_.size() || (bytes_[position] >> 4) != 0x1) return std::nullopt;
             const std::uint64_t width = std::uint64_t{1} << (bytes_[position] & 0x0F);
             const auto value = readBigEndian(bytes_, position + 1, width);
@@ -101,25 +136,29 @@ class BinaryPlist {
             count = *value;
             position += 1 + width;
         }
-        if (type == 0xD) {
-            if (count > bytes_.size()) return std::nullopt;
-            count *= 2;  // keys, then values
-        }
-        if (position > bytes_.size() || count > (bytes_.size() - position) / refSize_) {
-            return std::nullopt;
-        }
-        std::vector<std::uint64_t> result;
-        result.reserve(count);
-        for (std::uint64_t k = 0; k < count; ++k) {
-            const std::uint64_t reference =
-                *readBigEndian(bytes_, position + k * refSize_, refSize_);
-            if (reference >= objectCount_) return std::nullopt;
-            result.push_back(reference);
-        }
-        return result;
+        return std::pair{count, position};
     }
 
-  private:
+    // libplist hands keys back as C strings and asserts (aborting the
+    // process) when a key's length disagrees with strlen, so a key must be an
+    // ASCII or UTF-16 string without NUL characters, inside the file.
+    bool keyIsPlainString(std::uint64_t object) const {
+        const auto offset = objectOffset(object);
+        if (!offset) return false;
+        const std::uint8_t type = bytes_[*offset] >> 4;
+        if (type != 0x5 && type != 0x6) return false;
+        const auto length = containerLength(*offset);
+        if (!length) return false;
+        const std::uint64_t unit = type == 0x5 ? 1 : 2;
+        const auto [count, start] = *length;
+        if (start > bytes_.size() || count > (bytes_.size() - start) / unit) return false;
+        for (std::uint64_t k = 0; k < count; ++k) {
+            const std::uint64_t at = start + k * unit;
+            if (bytes_[at] == 0 && (unit == 1 || bytes_[at + 1] == 0)) return false;
+        }
+        return true;
+    }
+
     std::span<const std::uint8_t> bytes_;
     std::uint64_t offsetSize_ = 0;
     std::uint64_t refSize_ = 0;

@@ -11,7 +11,9 @@ namespace resources {
 // overflows the stack, and a 200-byte binary list whose objects each point
 // twice at the next expands to 2^40 nodes. Before any bytes reach libplist,
 // this check measures the nesting depth and, for binary lists, the number of
-// nodes after expansion, and refuses what is out of bounds.
+// nodes after expansion, and refuses what is out of bounds. It also refuses
+// binary dictionaries whose keys are not NUL-free strings: libplist asserts
+// (and so aborts the app) when it hands such a key back.
 //
 // The check does not judge whether the bytes are a valid property list; that
 // stays libplist's job. It only guarantees that what it lets through parses

@@ -236,6 +236,15 @@ TEST(PropertyListLimitsTest, SharedObjectsCannotExpandExponentially) {
     EXPECT_FALSE(resources::parsePropertyList(handWrittenBinary(objects)).has_value());
 }
 
+TEST(PropertyListTest, RepeatedKeysInABinaryDictionaryKeepTheLastValue) {
+    // libplist keeps both entries (and its own lookup finds the first); the
+    // Info dictionary behaves like any dictionary: the last one counts.
+    const auto info = resources::parseInfoDictionary(
+        handWrittenBinary({{0xD2, 1, 1, 2, 3}, {0x51, 'k'}, {0x51, 'a'}, {0x51, 'b'}}));
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(info.at("k"), PlistValue("b"));
+}
+
 TEST(PropertyListLimitsTest, SharedObjectsWithinBoundsStillParse) {
     // Sharing itself is fine: {"k": [s, s]} with s = "v" expands to 4 nodes.
     const auto info = resources::parseInfoDictionary(
@@ -259,6 +268,24 @@ TEST(PropertyListLimitsTest, CyclesAreRefused) {
     // A dictionary that contains itself.
     EXPECT_FALSE(
         resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 0}, {0x51, 'k'}})).has_value());
+}
+
+TEST(PropertyListLimitsTest, KeysThatAreNoPlainStringsAreRefusedNotAnAbort) {
+    // libplist asserts on a key holding a NUL character, in ASCII or UTF-16.
+    EXPECT_FALSE(resources::parsePropertyList(
+                     handWrittenBinary({{0xD1, 1, 2}, {0x53, 'k', 0, 'x'}, {0x51, 'v'}}))
+                     .has_value());
+    EXPECT_FALSE(resources::parsePropertyList(
+                     handWrittenBinary({{0xD1, 1, 2}, {0x62, 0, 'k', 0, 0}, {0x51, 'v'}}))
+                     .has_value());
+    // A key must be a string at all.
+    EXPECT_FALSE(resources::parsePropertyList(
+                     handWrittenBinary({{0xD1, 1, 2}, {0x10, 7}, {0x51, 'v'}}))
+                     .has_value());
+    // UTF-16 keys without NUL are fine.
+    const auto info = resources::parseInfoDictionary(
+        handWrittenBinary({{0xD1, 1, 2}, {0x62, 0, 'k', 0, 'y'}, {0x51, 'v'}}));
+    EXPECT_EQ(info.at("ky"), PlistValue("v"));
 }
 
 TEST(PropertyListLimitsTest, ReferencesOutsideTheObjectTableAreRefused) {
