@@ -285,9 +285,9 @@ TEST_F(Dashboard, ClickToOpenShowsTheImagingMessageAndOkClosesIt) {
 
 TEST_F(Dashboard, TheDiagnosticsSheetListsSevenRowsWithSixDividers) {
     auto runtime = open(ContentView());
-    runtime->pointerDown({44, 44}, 0);
+    runtime->pointerDown({44, 50}, 0);
     runtime->advanceTo(1.2);
-    runtime->pointerUp({44, 44}, 1.3);
+    runtime->pointerUp({44, 50}, 1.3);
     runtime->advanceTo(2);
     EXPECT_TRUE(runtime->sheetPresented());
     const auto& tree = runtime->tree();
@@ -317,7 +317,15 @@ class LongPressTargets : public Dashboard, public ::testing::WithParamInterface<
 
 TEST_P(LongPressTargets, OnlyTheBadgeOpensDiagnostics) {
     auto runtime = open(ContentView());
-    Point p{21, 21};  // the badge's top-leading corner, outside its rounded shape
+    const LaidOutView* badge = nullptr;
+    for (const auto& v : runtime->tree().views) {
+        if (v.longPress) badge = &v;
+    }
+    ASSERT_NE(badge, nullptr);
+    EXPECT_EQ(badge->hitFrame.width, 48);
+    // The top-leading corner, outside the rounded shape but inside the
+    // badge's rectangle.
+    Point p{badge->hitFrame.x + 0.5, badge->hitFrame.y + 0.5};
     std::string where = GetParam().text;
     if (!where.empty()) {
         const LaidOutView* v = find(runtime->tree(), where);
