@@ -1,0 +1,94 @@
+#include "toolkit/host/SdlDisplay.hpp"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace ui {
+
+namespace {
+
+bool isSet(const char* value) {
+    return value && *value;
+}
+
+}  // namespace
+
+std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
+                              const char* requested) {
+    if (isSet(requested)) {
+        if (std::strcmp(requested, "x11") == 0 && isSet(display)) return "x11";
+        if (std::strcmp(requested, "wayland") == 0 && isSet(waylandDisplay)) return "wayland";
+    }
+    // SDL itself prefers X11 where both exist (XWayland), and so do we:
+    // it is the back end the real-window tests exercise.
+    if (isSet(display)) return "x11";
+    if (isSet(waylandDisplay)) return "wayland";
+    return "";
+}
+
+double x11CoordinatesPerPoint(const char* normScale) {
+    if (!isSet(normScale)) return 1;
+    char* end = nullptr;
+    double value = std::strtod(normScale, &end);
+    if (end == normScale || *end != '\0') return 1;
+    if (!(value >= 0.5 && value <= 4)) return 1;
+    return value;
+}
+
+bool isOnScreenDriver(const char* currentDriver) {
+    return currentDriver &&
+           (std::strcmp(currentDriver, "x11") == 0 || std::strcmp(currentDriver, "wayland") == 0);
+}
+
+void prepareSdlVideo(const std::string& driver) {
+    // Exactly the driver we chose: SDL would otherwise walk its list and
+    // may land on "offscreen", which opens nothing anyone can see.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, driver.c_str());
+
+    // A plain software surface: no GL context, no accelerated renderer.
+    // Our frames are already rasterised by Cairo, and a GL stack would cost
+    // start-up time and memory for a copy SDL can do itself.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+
+    // A patient companion must not keep the machine awake, nor ask the
+    // compositor to step aside as a full-screen game would.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+
+    // The app takes no text input, so input methods have nothing to do.
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "0");
+    SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "0");
+
+    // Touches arrive as finger events and the host maps them itself; SDL's
+    // synthesised mouse events would deliver every touch twice.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+
+    // SDL's own SIGINT and SIGTERM handlers turn the signals into SDL_QUIT,
+    // which the event loop wakes for and ends on with exit code 0.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+
+    // SDL asks the session bus for an input-method context (IBus) and the
+    // system bus for real-time scheduling whenever libdbus is installed,
+    // and with no bus address libdbus would even try to launch a bus. An
+    // address of a kind libdbus does not know makes every attempt fail at
+    // once without a socket, so the app's only connection is the display.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
+}
+
+std::string noDisplayMessage(const std::string& program, const std::string& detail) {
+    std::string line = program + ": no display to open a window on";
+    if (!detail.empty()) line += " (" + detail + ")";
+    line += "; `make run` renders PNGs instead";
+    // One line, whatever SDL put into its error text.
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return line;
+}
+
+}  // namespace ui

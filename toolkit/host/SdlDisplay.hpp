@@ -1,0 +1,37 @@
+#pragma once
+
+// Choosing and preparing SDL's video back end. SDL, left to itself, falls
+// back to an invisible "offscreen" window when there is no display, uses
+// a GL-backed framebuffer where it can, and talks to the session bus for
+// input methods and the screensaver. The window host wants none of that:
+// a real display or a clear message, a plain software surface, and no
+// connection beyond the display's.
+
+#include <string>
+
+namespace ui {
+
+// The SDL video driver to use: "x11" when `display` (DISPLAY) is set,
+// else "wayland" when `waylandDisplay` (WAYLAND_DISPLAY) is. A `requested`
+// driver (SDL_VIDEODRIVER) is honoured only when it is one of those two
+// and its display is set; "offscreen", "dummy" and the rest are ignored.
+// Empty means there is no display to open a window on.
+std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
+                              const char* requested);
+
+// Window coordinates per point under X11, where SDL measures windows in
+// pixels and knows no display scale: NORVEL_SCALE when it is a number from
+// 0.5 to 4, else 1.
+double x11CoordinatesPerPoint(const char* normScale);
+
+// Whether SDL ended up on a driver that shows a real window.
+bool isOnScreenDriver(const char* currentDriver);
+
+// Sets SDL's hints (and the D-Bus addresses in the environment) for a
+// software-presented window on `driver`. Call before SDL_Init.
+void prepareSdlVideo(const std::string& driver);
+
+// The one line printed when there is no display. `detail` says why.
+std::string noDisplayMessage(const std::string& program, const std::string& detail);
+
+}  // namespace ui

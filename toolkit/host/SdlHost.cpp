@@ -1,0 +1,279 @@
+#include "toolkit/host/SdlHost.hpp"
+
+#include <SDL.h>
+#include <errno.h>  // program_invocation_short_name
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "toolkit/host/SdlDisplay.hpp"
+#include "toolkit/host/SdlInput.hpp"
+#include "toolkit/render/PangoMeasurer.hpp"
+#include "toolkit/render/Renderer.hpp"
+
+namespace ui {
+
+namespace {
+
+// Cairo's ARGB32 is a native-endian 32-bit word 0xAARRGGBB, which is what
+// SDL calls ARGB8888.
+constexpr Uint32 kFramePixelFormat = SDL_PIXELFORMAT_ARGB8888;
+constexpr double kFrameInterval = 1.0 / 60;
+
+double steadyMilliseconds() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions options,
+                                       SdlOpenError& error) {
+    std::string driver = chooseVideoDriver(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                                           std::getenv("SDL_VIDEODRIVER"));
+    if (driver.empty()) {
+        error = {true, "neither DISPLAY nor WAYLAND_DISPLAY is set"};
+        return nullptr;
+    }
+    prepareSdlVideo(driver);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        error = {true, driver + ": " + SDL_GetError()};
+        SDL_Quit();
+        return nullptr;
+    }
+    if (!isOnScreenDriver(SDL_GetCurrentVideoDriver())) {
+        const char* current = SDL_GetCurrentVideoDriver();
+        error = {true, std::string("SDL chose the \"") + (current ? current : "?") +
+                           "\" video driver, which shows nothing"};
+        SDL_Quit();
+        return nullptr;
+    }
+
+    double coordinatesPerPoint =
+        driver == "x11" ? x11CoordinatesPerPoint(std::getenv("NORVEL_SCALE")) : 1;
+    int width = static_cast<int>(std::lround(options.size.width * coordinatesPerPoint));
+    int height = static_cast<int>(std::lround(options.size.height * coordinatesPerPoint));
+    SDL_Window* window =
+        SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                         width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (!window) {
+        error = {false, std::string("cannot open a window: ") + SDL_GetError()};
+        SDL_Quit();
+        return nullptr;
+    }
+    // Narrower than this, the screens' fixed widths no longer fit at all.
+    SDL_SetWindowMinimumSize(window, static_cast<int>(200 * coordinatesPerPoint),
+                             static_cast<int>(300 * coordinatesPerPoint));
+
+    std::unique_ptr<SdlHost> host(new SdlHost(std::move(options), window, coordinatesPerPoint));
+    host->measurer_ = std::make_unique<PangoMeasurer>();
+    host->input_ = std::make_unique<SdlInputMapper>();
+    // The scene's content is built only once there is a window to show it.
+    host->runtime_ = std::make_unique<Runtime>(scene.content(), *host->measurer_);
+    host->runtime_->setClipboardWriter(
+        [](const std::string& text) { SDL_SetClipboardText(text.c_str()); });
+    host->updateGeometry();
+    return host;
+}
+
+SdlHost::SdlHost(SdlHostOptions options, SDL_Window* window, double coordinatesPerPoint)
+    : options_(std::move(options)),
+      window_(window),
+      coordinatesPerPoint_(coordinatesPerPoint),
+      startTicks_(SDL_GetTicks64()) {}
+
+SdlHost::~SdlHost() {
+    // The runtime's clipboard writer calls into SDL: it goes first.
+    renderer_.reset();
+    runtime_.reset();
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+double SdlHost::clock() const {
+    return static_cast<double>(SDL_GetTicks64() - startTicks_) / 1000.0;
+}
+
+void SdlHost::updateGeometry() {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    points_ = {w / coordinatesPerPoint_, h / coordinatesPerPoint_};
+
+    // The surface is measured in pixels; on a HiDPI Wayland or macOS
+    // window it is larger than the window's coordinates, and the ratio is
+    // the display scale. Under X11 the two agree and NORVEL_SCALE decides.
+    int pixelWidth = w, pixelHeight = h;
+    if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+        pixelWidth = surface->w;
+    } else {
+        SDL_GetWindowSizeInPixels(window_, &pixelWidth, &pixelHeight);
+    }
+    scale_ = points_.width > 0 ? pixelWidth / points_.width : 1;
+
+    runtime_->setViewport(Viewport{points_, scale_, {}});
+    if (renderer_) {
+        renderer_->resize(points_, scale_);
+    } else {
+        renderer_ = std::make_unique<Renderer>(points_, scale_);
+    }
+    renderer_->invalidate();
+    input_->setGeometry(points_, coordinatesPerPoint_);
+    surfaceStale_ = false;
+    presentPending_ = true;
+}
+
+void SdlHost::handle(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_QUIT:
+            quit_ = true;
+            return;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    surfaceStale_ = true;
+                    break;
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                    presentPending_ = true;
+                    break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    quit_ = true;
+                    break;
+                default:
+                    break;
+            }
+            return;
+        default:
+            break;
+    }
+    if (auto command = input_->map(event)) {
+        if (!firstInputAt_) firstInputAt_ = steadyMilliseconds();
+        // Timers that came due before this input fire first, at their own
+        // moments, so a release just after a long press's deadline cannot
+        // cancel it.
+        double now = clock();
+        runtime_->advanceTo(now);
+        apply(*command, *runtime_, std::max(now, runtime_->now()));
+    }
+}
+
+bool SdlHost::present(bool wholeFrame) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) return false;
+    int width = std::min(surface->w, renderer_->pixelWidth());
+    int height = std::min(surface->h, renderer_->pixelHeight());
+    if (width <= 0 || height <= 0) return false;
+
+    SDL_Rect rect{0, 0, width, height};
+    if (!wholeFrame && renderer_->lastRepaint() == Repaint::region) {
+        // Only the repainted region goes to the window: the X server then
+        // copies a few kilobytes instead of the whole frame.
+        const Rect& r = renderer_->lastRegion();
+        int x0 = std::clamp(static_cast<int>(std::floor(r.minX() * scale_)), 0, width);
+        int y0 = std::clamp(static_cast<int>(std::floor(r.minY() * scale_)), 0, height);
+        int x1 = std::clamp(static_cast<int>(std::ceil(r.maxX() * scale_)), 0, width);
+        int y1 = std::clamp(static_cast<int>(std::ceil(r.maxY() * scale_)), 0, height);
+        if (x1 <= x0 || y1 <= y0) return false;
+        rect = {x0, y0, x1 - x0, y1 - y0};
+    }
+
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+    const unsigned char* source = renderer_->pixels() +
+                                  static_cast<std::ptrdiff_t>(rect.y) * renderer_->stride() +
+                                  static_cast<std::ptrdiff_t>(rect.x) * 4;
+    auto* target = static_cast<unsigned char*>(surface->pixels) +
+                   static_cast<std::ptrdiff_t>(rect.y) * surface->pitch +
+                   static_cast<std::ptrdiff_t>(rect.x) * surface->format->BytesPerPixel;
+    int converted =
+        SDL_ConvertPixels(rect.w, rect.h, kFramePixelFormat, source, renderer_->stride(),
+                          surface->format->format, target, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    if (converted != 0) return false;
+    return SDL_UpdateWindowSurfaceRects(window_, &rect, 1) == 0;
+}
+
+void SdlHost::frame() {
+    if (surfaceStale_) updateGeometry();
+    double started = steadyMilliseconds();
+    const LayoutTree& tree = runtime_->tree();
+    double built = steadyMilliseconds();
+    bool painted = renderer_->render(tree);
+    bool wholeFrame = presentPending_ || renderer_->lastRepaint() == Repaint::full;
+    bool shown = false;
+    if (painted || presentPending_) shown = present(wholeFrame);
+    double finished = steadyMilliseconds();
+    lastFrameAt_ = clock();
+    if (!shown) return;
+    presentPending_ = false;
+
+    ++frames_;
+    if (options_.onFramePresented) {
+        FrameReport report;
+        report.index = frames_;
+        report.time = lastFrameAt_;
+        report.buildMs = built - started;
+        report.paintMs = finished - built;
+        report.repainted = painted;
+        report.animating = runtime_->isAnimating();
+        if (firstInputAt_) report.inputLatencyMs = finished - *firstInputAt_;
+        report.tree = &tree;
+        report.alertPresented = runtime_->alertPresented();
+        report.sheetPresented = runtime_->sheetPresented();
+        options_.onFramePresented(report);
+    }
+    firstInputAt_.reset();
+}
+
+int SdlHost::run() {
+    runtime_->advanceTo(clock());
+    frame();
+    while (!quit_) {
+        // Sleep until input, the next gesture timer, or the next frame of an
+        // animation: an idle window wakes for nothing.
+        std::optional<double> wake = runtime_->nextDeadline();
+        if (runtime_->isAnimating() || runtime_->needsFrame()) {
+            double next = lastFrameAt_ + kFrameInterval;
+            if (!wake || next < *wake) wake = next;
+        }
+        int timeoutMs = -1;
+        if (wake) {
+            double ms = std::ceil((*wake - clock()) * 1000);
+            timeoutMs = static_cast<int>(std::clamp(ms, 0.0, static_cast<double>(INT_MAX)));
+        }
+        SDL_Event event;
+        int got = timeoutMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeoutMs);
+        if (got) {
+            handle(event);
+            // Everything already queued goes into the same frame.
+            while (!quit_ && SDL_PollEvent(&event)) handle(event);
+        }
+        if (quit_) break;
+        runtime_->advanceTo(clock());
+        if (surfaceStale_ || presentPending_ || runtime_->needsFrame()) frame();
+    }
+    return 0;
+}
+
+int runWindowGroup(const WindowGroup& scene, SdlHostOptions options) {
+    SdlOpenError error;
+    auto host = SdlHost::open(scene, std::move(options), error);
+    if (!host) {
+        std::string program = program_invocation_short_name;
+        std::string line = error.noDisplay ? noDisplayMessage(program, error.message)
+                                           : program + ": " + error.message;
+        std::fprintf(stderr, "%s\n", line.c_str());
+        return 1;
+    }
+    return host->run();
+}
+
+int runWindowGroup(const WindowGroup& scene) {
+    return runWindowGroup(scene, SdlHostOptions{});
+}
+
+}  // namespace ui
