@@ -1,0 +1,60 @@
+// Choosing SDL's video driver and the no-display message, with no display.
+
+#include <gtest/gtest.h>
+
+#include "toolkit/host/SdlDisplay.hpp"
+
+using namespace ui;
+
+namespace {
+
+TEST(SdlDisplay, X11IsChosenWhereverThereIsADisplay) {
+    EXPECT_EQ(chooseVideoDriver(":0", nullptr, nullptr), "x11");
+    EXPECT_EQ(chooseVideoDriver(":0", "wayland-0", nullptr), "x11");
+    EXPECT_EQ(chooseVideoDriver(nullptr, "wayland-0", nullptr), "wayland");
+}
+
+TEST(SdlDisplay, NoDisplayVariablesMeanNoDisplay) {
+    EXPECT_EQ(chooseVideoDriver(nullptr, nullptr, nullptr), "");
+    EXPECT_EQ(chooseVideoDriver("", "", nullptr), "");
+}
+
+TEST(SdlDisplay, OnlyOnScreenDriversMayBeRequested) {
+    EXPECT_EQ(chooseVideoDriver(":0", "wayland-0", "wayland"), "wayland");
+    EXPECT_EQ(chooseVideoDriver(":0", nullptr, "wayland"), "x11") << "no Wayland display to use";
+    EXPECT_EQ(chooseVideoDriver(nullptr, nullptr, "offscreen"), "");
+    EXPECT_EQ(chooseVideoDriver(nullptr, nullptr, "dummy"), "");
+    EXPECT_EQ(chooseVideoDriver(":1", nullptr, "offscreen"), "x11");
+}
+
+TEST(SdlDisplay, OnlyX11AndWaylandShowAWindow) {
+    EXPECT_TRUE(isOnScreenDriver("x11"));
+    EXPECT_TRUE(isOnScreenDriver("wayland"));
+    EXPECT_FALSE(isOnScreenDriver("offscreen"));
+    EXPECT_FALSE(isOnScreenDriver("dummy"));
+    EXPECT_FALSE(isOnScreenDriver(nullptr));
+}
+
+TEST(SdlDisplay, NorvelScaleIsANumberFromHalfToFour) {
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint(nullptr), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint(""), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("2"), 2);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("1.5"), 1.5);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("0.5"), 0.5);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("4"), 4);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("5"), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("0"), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("-2"), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("2x"), 1);
+    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("nan"), 1);
+}
+
+TEST(SdlDisplay, TheNoDisplayMessageIsOneLineThatPointsAtMakeRun) {
+    std::string line = noDisplayMessage("norvel-health", "x11: No available video device\n");
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(line.rfind("norvel-health: no display", 0), 0u) << line;
+    EXPECT_NE(line.find("No available video device"), std::string::npos);
+    EXPECT_NE(line.find("`make run` renders PNGs instead"), std::string::npos);
+}
+
+}  // namespace
