@@ -12,19 +12,6 @@ UUID::UUID() {
     std::memcpy(bytes_.data(), raw, bytes_.size());
 }
 
-std::optional<UUID> UUID::fromString(std::string_view text) {
-    // uuid_parse wants a NUL-terminated string of exactly 36 characters.
-    if (text.size() != 36) return std::nullopt;
-    char buffer[37];
-    std::memcpy(buffer, text.data(), 36);
-    buffer[36] = '\0';
-    uuid_t raw;
-    if (uuid_parse(buffer, raw) != 0) return std::nullopt;
-    Bytes bytes;
-    std::memcpy(bytes.data(), raw, bytes.size());
-    return UUID(bytes);
-}
-
 std::string UUID::uuidString() const {
     uuid_t raw;
     std::memcpy(raw, bytes_.data(), bytes_.size());

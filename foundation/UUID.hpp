@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +18,6 @@ class UUID {
 
     UUID();
 
-    // Reads the canonical 36-character form (either letter case). Anything
-    // else yields no identifier; this is for tests and tools, the app itself
-    // only ever generates identifiers.
-    static std::optional<UUID> fromString(std::string_view text);
-
     // The canonical text form in upper case, e.g.
     // "E621E1F8-C36C-495A-93FC-0C247A3E6E5F".
     std::string uuidString() const;
@@ -33,8 +27,6 @@ class UUID {
     friend bool operator==(const UUID&, const UUID&) = default;
 
   private:
-    explicit UUID(const Bytes& bytes) : bytes_(bytes) {}
-
     Bytes bytes_;
 };
 

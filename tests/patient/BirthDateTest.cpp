@@ -72,9 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Parsed{"2001-0a-01", std::nullopt, "2001-0a-01"},
                     Parsed{"2001-+-01", std::nullopt, "2001-+-01"},
                     Parsed{"2001-++1-01", std::nullopt, "2001-++1-01"},
-                    Parsed{"2001-1+-01", std::nullopt, "2001-1+-01"},
-                    Parsed{"2001-1,0-01", std::nullopt, "2001-1,0-01"},
-                    Parsed{"2001-0x1-01", std::nullopt, "2001-0x1-01"},
                     // Arabic-Indic and full-width digits are not ASCII digits.
                     Parsed{"2001-\xD9\xA1-01", std::nullopt, "2001-\xD9\xA1-01"},
                     Parsed{"2001-\xEF\xBC\x91-01", std::nullopt, "2001-\xEF\xBC\x91-01"},
@@ -88,8 +85,6 @@ INSTANTIATE_TEST_SUITE_P(
                            "01"},
                     Parsed{"9223372036854775808-1-1", std::nullopt, "9223372036854775808-1-1"},
                     Parsed{"99999999999999999999-1-1", std::nullopt, "99999999999999999999-1-1"},
-                    Parsed{"2001-1-99999999999999999999", std::nullopt,
-                           "2001-1-99999999999999999999"},
                     Parsed{"next Tuesday", std::nullopt, "next Tuesday"}));
 
 // --- Age ---------------------------------------------------------------------

@@ -115,18 +115,15 @@ TEST_P(SubstituteArgumentTest, ReplacesTheFirstPlaceholderVerbatim) {
               GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SubstituteArgumentTest,
-    testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
-                                 "Demo chart for Patient: John Doe"},
-                    Substitution{"%@", "", ""}, Substitution{"Patient: %@", "", "Patient: "},
-                    Substitution{"%@ first", "x", "x first"},
-                    // The argument is never expanded again.
-                    Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
-                    Substitution{"Patient: %@", "%d %s %n", "Patient: %d %s %n"},
-                    // Without a placeholder the text stays as it is.
-                    Substitution{"Hallo", "Jane", "Hallo"}, Substitution{"100%", "Jane", "100%"},
-                    Substitution{"Twice %@ and %@", "a", "Twice a and %@"}));
+INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
+                         testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
+                                                      "Demo chart for Patient: John Doe"},
+                                         Substitution{"%@ first", "", " first"},
+                                         // The argument is never expanded again.
+                                         Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
+                                         // Without a placeholder the text stays as it is.
+                                         Substitution{"Hallo", "Jane", "Hallo"},
+                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}));
 
 TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
     useLanguage("de");

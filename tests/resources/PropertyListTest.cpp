@@ -279,9 +279,9 @@ TEST(PropertyListLimitsTest, KeysThatAreNoPlainStringsAreRefusedNotAnAbort) {
                      handWrittenBinary({{0xD1, 1, 2}, {0x62, 0, 'k', 0, 0}, {0x51, 'v'}}))
                      .has_value());
     // A key must be a string at all.
-    EXPECT_FALSE(resources::parsePropertyList(
-                     handWrittenBinary({{0xD1, 1, 2}, {0x10, 7}, {0x51, 'v'}}))
-                     .has_value());
+    EXPECT_FALSE(
+        resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 2}, {0x10, 7}, {0x51, 'v'}}))
+            .has_value());
     // UTF-16 keys without NUL are fine.
     const auto info = resources::parseInfoDictionary(
         handWrittenBinary({{0xD1, 1, 2}, {0x62, 0, 'k', 0, 'y'}, {0x51, 'v'}}));
