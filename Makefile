@@ -30,8 +30,13 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# Leak reports from system libraries that keep process-lifetime caches are
+# suppressed line by line (tests/lsan.supp says why for each).
+SANITIZER_ENV := LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+	@cd $(BUILD_DIR) && $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS)
 
 run: build
 	@scripts/run-app $(BUILD_DIR)
