@@ -29,7 +29,7 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-Bundle::Bundle(std::filesystem::path path) : path_(std::move(path)) {}
+Bundle::Bundle(std::filesystem::path path) : path_(std::move(path)), infoDirectory_(path_) {}
 
 namespace {
 
@@ -39,7 +39,7 @@ bool mainLocated = false;
 
 }  // namespace
 
-bool Bundle::useMainBundleAt(std::filesystem::path path) {
+bool Bundle::useMainInfoDictionaryFrom(std::filesystem::path path) {
     std::lock_guard lock(mainPathMutex);
     if (mainLocated) return false;
     mainPathOverride = std::move(path);
@@ -47,16 +47,17 @@ bool Bundle::useMainBundleAt(std::filesystem::path path) {
 }
 
 const Bundle& Bundle::main() {
-    static const Bundle bundle([] {
-        std::lock_guard lock(mainPathMutex);
-        mainLocated = true;
-        if (mainPathOverride) return *mainPathOverride;
+    static const Bundle& bundle = [] () -> const Bundle& {
         std::error_code error;
         const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         // Without /proc there is no way to find the bundle; an empty path
         // reads as a bundle without Info.plist, which gives the defaults.
-        return error ? std::filesystem::path() : locateBundle(executable);
-    }());
+        static Bundle located(error ? std::filesystem::path() : locateBundle(executable));
+        std::lock_guard lock(mainPathMutex);
+        mainLocated = true;
+        if (mainPathOverride) located.infoDirectory_ = *mainPathOverride;
+        return located;
+    }();
     return bundle;
 }
 
@@ -70,8 +71,8 @@ std::filesystem::path Bundle::locateBundle(const std::filesystem::path& executab
 const PlistValue::Dictionary& Bundle::infoDictionary() const {
     std::call_once(infoOnce_, [this] {
         ++readCount_;
-        if (path_.empty()) return;
-        const auto bytes = readFile(path_ / kInfoFileName);
+        if (infoDirectory_.empty()) return;
+        const auto bytes = readFile(infoDirectory_ / kInfoFileName);
         info_ = parseInfoDictionary(bytes);
     });
     return info_;

@@ -29,10 +29,12 @@ class Bundle {
     // The bundle of the running program, located once.
     static const Bundle& main();
 
-    // Makes `path` the main bundle, for previews of another configuration
-    // (the snapshot tool's --bundle). Only takes effect before the first
-    // call of main(); returns false when that has already happened.
-    static bool useMainBundleAt(std::filesystem::path path);
+    // Makes the main bundle read its Info dictionary from the folder `path`
+    // instead of its own, for previews of another configuration (the
+    // snapshot tool's --bundle); translations still come from the app's
+    // own bundle. Only takes effect before the first call of main();
+    // returns false when that has already happened.
+    static bool useMainInfoDictionaryFrom(std::filesystem::path path);
 
     // Where the bundle of an executable at `executable` lives (see above).
     static std::filesystem::path locateBundle(const std::filesystem::path& executable);
@@ -57,6 +59,7 @@ class Bundle {
 
   private:
     std::filesystem::path path_;
+    std::filesystem::path infoDirectory_;  // where Info.plist is read: path_ unless overridden
     mutable std::once_flag infoOnce_;
     mutable PlistValue::Dictionary info_;
     mutable std::atomic<std::size_t> readCount_{0};

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         pinned.emplace(*instant);
         foundation::setCurrentClock(&*pinned);
     }
-    if (options.bundle) resources::Bundle::useMainBundleAt(*options.bundle);
+    if (options.bundle) resources::Bundle::useMainInfoDictionaryFrom(*options.bundle);
 
     app::installPlatformServices();
     ui::HostOptions hostOptions;

@@ -159,6 +159,18 @@ TEST_F(SnapshotTool, ClickToOpenShowsTheMessageAndReturnClosesIt) {
     EXPECT_EQ(withText(closed, "Imaging File"), nullptr) << "the closing animation has settled";
 }
 
+TEST_F(SnapshotTool, TextsFollowTheLanguageAndKeysShowAsWrittenWithoutACatalogue) {
+    json german = tree("", "TZ=UTC LANGUAGE=de");
+    EXPECT_NE(withText(german, "Demo-Akte für Patient: John Doe"), nullptr);
+    EXPECT_NE(withText(german, "Zum Öffnen klicken"), nullptr);
+    // Record texts are never looked up.
+    EXPECT_NE(withText(german, "Blood Presssure"), nullptr);
+    EXPECT_NE(withText(german, "Today"), nullptr);
+    json french = tree("", "TZ=UTC LANGUAGE=fr");
+    EXPECT_NE(withText(french, "Demo chart for Patient: John Doe"), nullptr);
+    EXPECT_NE(withText(french, "Click to Open"), nullptr);
+}
+
 TEST_F(SnapshotTool, WritesAPngOfThePixelSize) {
     fs::path png = dir / "out.png";
     Result r = run("--bundle " + (dir / "bundle").string() + " --scale 1 --size 200x300 --png " + png.string());
