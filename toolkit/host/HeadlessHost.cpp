@@ -22,8 +22,7 @@ void HeadlessHost::init(View root, TextMeasurer* measurer) {
         ownMeasurer_ = std::make_unique<PangoMeasurer>();
         measurer = ownMeasurer_.get();
     }
-    runtime_ = std::make_unique<Runtime>(std::move(root), *measurer,
-                                         Viewport{options_.size, options_.scale, options_.safeArea});
+    runtime_ = std::make_unique<Runtime>(std::move(root), *measurer, options_);
     runtime_->setClipboardWriter([this](const std::string& text) { clipboard_ = text; });
     pointer_ = {options_.size.width / 2, options_.size.height / 2};
 }

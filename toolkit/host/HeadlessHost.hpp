@@ -13,11 +13,9 @@ namespace ui {
 
 class Renderer;
 
-struct HostOptions {
-    Size size{390, 844};
-    double scale = 3;
-    EdgeInsets safeArea;
-};
+// The image a headless host renders: the same size, scale and safe area
+// a window would give the runtime.
+using HostOptions = Viewport;
 
 class HeadlessHost {
 public:
