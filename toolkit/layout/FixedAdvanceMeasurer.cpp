@@ -2,10 +2,14 @@
 // test can work every expected number out by hand: each code point is
 // `advance × size` wide, lines are `lineHeight` high, words wrap at spaces
 // and a word longer than the width is broken between any two code points.
+//
+// It reads the text once, front to back, and keeps only what the result
+// needs (the line count, the widest line, and where the last line kept under
+// a line limit starts), so measuring allocates nothing: benchmarks run
+// layout through it, and its own cost should stay small.
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "toolkit/layout/TextMeasurer.hpp"
 
@@ -16,64 +20,83 @@ namespace {
 // to exactly the proposed width is not cut by rounding.
 constexpr double kFitTolerance = 1e-6;
 
-// The text as one entry per code point. Only spaces and line breaks matter
-// to the rules, so every other code point is stored as 'x'.
-struct CodePoints {
-    std::vector<char32_t> chars;
-};
-
-CodePoints decode(std::string_view text) {
-    CodePoints out;
-    out.chars.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        // Continuation bytes never start a code point, so counting only lead
-        // bytes counts code points; malformed input still advances.
-        int length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        out.chars.push_back(text[i] == '\n' ? U'\n' : text[i] == ' ' ? U' ' : U'x');
-        i += static_cast<std::size_t>(length);
-    }
-    return out;
+bool startsCodePoint(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
 }
 
-// A line of the result: `start` indexes the code points of the whole text,
-// `length` counts the code points drawn on it.
-struct Line {
-    std::size_t start = 0;
-    std::size_t length = 0;
+// The lines found so far. Lengths and starts count code points; a line's
+// start indexes the code points of the whole text.
+class Lines {
+  public:
+    explicit Lines(std::size_t limit) : limit_(limit) {}
+
+    void add(std::size_t start, std::size_t length) {
+        if (limit_ > 0 && count_ + 1 == limit_) {
+            lastKeptStart_ = start;
+            lastKeptLength_ = length;
+        } else if (limit_ == 0 || count_ + 1 < limit_) {
+            widestBeforeLastKept_ = std::max(widestBeforeLastKept_, length);
+        }
+        widest_ = std::max(widest_, length);
+        ++count_;
+    }
+    std::size_t count() const { return count_; }
+    std::size_t widest() const { return widest_; }
+    bool overLimit() const { return limit_ > 0 && count_ > limit_; }
+    std::size_t limit() const { return limit_; }
+    std::size_t lastKeptStart() const { return lastKeptStart_; }
+    std::size_t lastKeptLength() const { return lastKeptLength_; }
+    std::size_t widestBeforeLastKept() const { return widestBeforeLastKept_; }
+
+  private:
+    std::size_t limit_;
+    std::size_t count_ = 0;
+    std::size_t widest_ = 0;
+    std::size_t widestBeforeLastKept_ = 0;
+    std::size_t lastKeptStart_ = 0;
+    std::size_t lastKeptLength_ = 0;
 };
 
-// Greedy word wrapping of the code points [begin, end) at `fit` code points
-// per line. Spaces at a break hang past the line's end and are not counted.
-void wrapParagraph(const std::vector<char32_t>& chars, std::size_t begin, std::size_t end,
-                   std::size_t fit, std::vector<Line>& lines) {
-    Line line{begin, 0};
-    std::size_t wordStart = begin;
-    while (wordStart <= end) {
-        std::size_t wordEnd = wordStart;
-        while (wordEnd < end && chars[wordEnd] != U' ') ++wordEnd;
-        std::size_t word = wordEnd - wordStart;
-        std::size_t withWord = line.length == 0 ? word : line.length + 1 + word;
+// Greedy word wrapping of one paragraph (bytes [begin, end) of the text,
+// whose first code point has index `firstIndex`) at `fit` code points per
+// line. Spaces at a break hang past the line's end and are not counted.
+void wrapParagraph(std::string_view text, std::size_t begin, std::size_t end,
+                   std::size_t firstIndex, std::size_t fit, Lines& lines) {
+    std::size_t lineStart = firstIndex, lineLength = 0;
+    std::size_t index = firstIndex;  // code point index at `at`
+    std::size_t at = begin;
+    while (true) {
+        // The next word: code points up to the next space or the end.
+        const std::size_t wordStart = index;
+        std::size_t word = 0;
+        while (at < end && text[at] != ' ') {
+            if (startsCodePoint(text[at])) ++word;
+            ++at;
+        }
+        index += word;
+        const std::size_t withWord = lineLength == 0 ? word : lineLength + 1 + word;
         if (withWord <= fit) {
-            if (line.length == 0) line.start = wordStart;
-            line.length = withWord;
+            if (lineLength == 0) lineStart = wordStart;
+            lineLength = withWord;
         } else if (word > 0) {
-            if (line.length > 0) lines.push_back(line);
+            if (lineLength > 0) lines.add(lineStart, lineLength);
             // A word wider than the whole line is broken anywhere; every line
             // takes at least one code point so the loop always advances.
             std::size_t start = wordStart;
-            while (word > fit) {
-                std::size_t take = std::max<std::size_t>(1, fit);
-                if (take >= word) break;
-                lines.push_back({start, take});
+            const std::size_t take = std::max<std::size_t>(1, fit);
+            while (word > take) {
+                lines.add(start, take);
                 start += take;
                 word -= take;
             }
-            line = {start, word};
+            lineStart = start;
+            lineLength = word;
         }
-        wordStart = wordEnd + 1;
+        if (at >= end) break;
+        ++at;  // the space
+        ++index;
     }
-    lines.push_back(line);
+    lines.add(lineStart, lineLength);
 }
 
 }  // namespace
@@ -82,45 +105,55 @@ TextMetrics FixedAdvanceMeasurer::measure(std::string_view text, const ResolvedF
                                           std::optional<double> width, int lineLimit) {
     ++count_;
     const double advance = advance_ * font.size;
-    const CodePoints cps = decode(text);
-    const std::size_t total = cps.chars.size();
+    const bool wraps = width && std::isfinite(*width);
 
-    // How many code points fit on one line; unbounded without a width.
+    std::size_t total = 0;
+    for (char c : text) total += startsCodePoint(c) ? 1 : 0;
+
+    // How many code points fit on one line.
     std::size_t fit = total + 1;
-    if (width && std::isfinite(*width) && advance > 0) {
-        double fitting = std::floor(*width / advance + kFitTolerance);
+    if (wraps && advance > 0) {
+        const double fitting = std::floor(*width / advance + kFitTolerance);
         fit = fitting < 0 ? 0 : static_cast<std::size_t>(std::min(fitting, double(total + 1)));
     }
 
-    std::vector<Line> lines;
-    std::size_t paragraphStart = 0;
-    for (std::size_t i = 0; i <= total; ++i) {
-        if (i < total && cps.chars[i] != U'\n') continue;
-        if (width && std::isfinite(*width)) {
-            wrapParagraph(cps.chars, paragraphStart, i, fit, lines);
+    Lines lines(lineLimit > 0 ? static_cast<std::size_t>(lineLimit) : 0);
+    std::size_t begin = 0, firstIndex = 0;
+    while (true) {
+        const std::size_t newline = std::min(text.find('\n', begin), text.size());
+        if (wraps) {
+            wrapParagraph(text, begin, newline, firstIndex, fit, lines);
         } else {
-            lines.push_back({paragraphStart, i - paragraphStart});
+            std::size_t length = 0;
+            for (std::size_t i = begin; i < newline; ++i)
+                length += startsCodePoint(text[i]) ? 1 : 0;
+            lines.add(firstIndex, length);
+            firstIndex += length;
         }
-        paragraphStart = i + 1;
+        if (newline >= text.size()) break;
+        if (wraps) {
+            for (std::size_t i = begin; i < newline; ++i)
+                firstIndex += startsCodePoint(text[i]) ? 1 : 0;
+        }
+        firstIndex += 1;  // the line break
+        begin = newline + 1;
     }
 
     TextMetrics metrics;
-    if (lineLimit > 0 && lines.size() > static_cast<std::size_t>(lineLimit)) {
+    std::size_t count = lines.count();
+    std::size_t widest = lines.widest();
+    if (lines.overLimit()) {
         // The last line kept holds as much of the rest as fits before "…";
         // without a width it is its own paragraph followed by "…".
-        Line& last = lines[static_cast<std::size_t>(lineLimit) - 1];
-        std::size_t rest = total - last.start;
-        std::size_t kept = last.length;
-        if (width && std::isfinite(*width)) kept = std::min(rest, fit > 0 ? fit - 1 : 0);
-        last.length = kept + 1;
-        lines.resize(static_cast<std::size_t>(lineLimit));
+        std::size_t kept = lines.lastKeptLength();
+        if (wraps) kept = std::min(total - lines.lastKeptStart(), fit > 0 ? fit - 1 : 0);
+        widest = std::max(lines.widestBeforeLastKept(), kept + 1);
+        count = lines.limit();
         metrics.truncated = true;
     }
-
-    std::size_t widest = 0;
-    for (const Line& line : lines) widest = std::max(widest, line.length);
-    metrics.lineCount = static_cast<int>(lines.size());
-    metrics.size = {static_cast<double>(widest) * advance, lines.size() * font.lineHeight};
+    metrics.lineCount = static_cast<int>(count);
+    metrics.size = {static_cast<double>(widest) * advance,
+                    static_cast<double>(count) * font.lineHeight};
     return metrics;
 }
 

@@ -19,14 +19,18 @@ namespace {
 // so -1 can stand for "unspecified" inside a cache key.
 constexpr double kUnspecified = -1;
 
-std::size_t mix(std::size_t seed, std::size_t value) {
-    // The 64-bit finaliser of MurmurHash3: cheap, and it spreads pointer
-    // bits that differ only in their low positions.
-    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-    seed ^= seed >> 33;
-    seed *= 0xff51afd7ed558ccdULL;
-    seed ^= seed >> 33;
-    return seed;
+// Hashes for the pass's tables: fold the key's words together, then one
+// multiplication by 2^64/φ spreads them (Fibonacci hashing). The tables use
+// the low bits, so the high half is folded back down.
+std::size_t spread(std::uint64_t folded) {
+    std::uint64_t h = folded * 0x9e3779b97f4a7c15ULL;
+    return static_cast<std::size_t>(h ^ (h >> 32));
+}
+std::uint64_t word(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p);
+}
+std::uint64_t rotate(std::uint64_t v, int by) {
+    return (v << by) | (v >> (64 - by));
 }
 
 // A proposal as this pass stores it: no negative lengths.
@@ -45,7 +49,7 @@ std::optional<double> shrunk(std::optional<double> length, double by) {
 // caller that did not resolve them first): every state starts fresh and
 // dismissing does nothing.
 class ThrowawayContext : public ComponentContext {
-protected:
+  protected:
     std::shared_ptr<StateCellBase> slot(std::size_t, std::type_index,
                                         std::shared_ptr<StateCellBase> fresh) override {
         return fresh;
@@ -55,39 +59,71 @@ protected:
     }
 };
 
-// Whether a node answers from the cache. Only the kinds whose answer costs
-// something do: stacks and grids (they ask their children several
-// questions) and texts (they measure). Modifiers and simple leaves are
-// cheaper to recompute than to look up.
-bool isCached(const Node& node) {
-    return std::holds_alternative<StackNode>(node.value) ||
-           std::holds_alternative<ZStackNode>(node.value) ||
-           std::holds_alternative<GridNode>(node.value) ||
-           std::holds_alternative<TextNode>(node.value) ||
-           std::holds_alternative<LabelNode>(node.value) ||
-           std::holds_alternative<GroupNode>(node.value);
+// The position of `T` among the alternatives of the variant `V`, for
+// switching on `index()`: cheaper in the hot paths than std::visit with a
+// set of capturing lambdas, which builds the whole set on every call.
+template <class T, class V, std::size_t I = 0>
+constexpr std::size_t indexOf() {
+    if constexpr (std::is_same_v<std::variant_alternative_t<I, V>, T>) {
+        return I;
+    } else {
+        return indexOf<T, V, I + 1>();
+    }
+}
+template <class T>
+constexpr std::size_t kind() {
+    return indexOf<T, Node::Value>();
+}
+template <class T>
+constexpr std::size_t modifierKind() {
+    return indexOf<T, Modifier>();
+}
+// The alternative the caller has just switched on.
+template <class T, class V>
+const T& as(const V& v) {
+    return *std::get_if<T>(&v);
 }
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
+// Whether a node answers from the cache. Containers, controls and texts do:
+// their answers cost child queries or measuring. Modifiers and simple leaves are
+// cheaper to recompute than to look up, and placing never asks them again
+// (parents hand the size down), so they are not cached.
+bool isCached(const Node& node) {
+    switch (node.value.index()) {
+        case kind<StackNode>():
+        case kind<ZStackNode>():
+        case kind<GridNode>():
+        case kind<GroupNode>():
+        case kind<TextNode>():
+        case kind<LabelNode>():
+        case kind<ButtonNode>():
+        case kind<ScrollViewNode>():
+        case kind<NavigationStackNode>():
+        case kind<ComponentNode>():
+            return true;
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
 std::size_t Pass::QueryKeyHash::operator()(const QueryKey& k) const noexcept {
-    std::size_t h = mix(reinterpret_cast<std::uintptr_t>(k.node),
-                        reinterpret_cast<std::uintptr_t>(k.env));
-    h = mix(h, std::bit_cast<std::uint64_t>(k.width));
-    return mix(h, std::bit_cast<std::uint64_t>(k.height));
+    return spread(word(k.node) ^ rotate(word(k.env), 17) ^
+                  rotate(std::bit_cast<std::uint64_t>(k.width), 31) ^
+                  rotate(std::bit_cast<std::uint64_t>(k.height), 47));
 }
 
 std::size_t Pass::DeriveKeyHash::operator()(const DeriveKey& k) const noexcept {
-    std::size_t h = mix(reinterpret_cast<std::uintptr_t>(k.parent),
-                        reinterpret_cast<std::uintptr_t>(k.by));
-    return mix(h, static_cast<std::size_t>(k.how));
+    return spread(word(k.by) ^ rotate(word(k.parent), 17) ^ static_cast<std::uint64_t>(k.how));
+}
+
+std::size_t Pass::TextKeyHash::operator()(const TextKey& k) const noexcept {
+    return spread(word(k.owner) ^ rotate(word(k.env), 17));
+}
+
+std::size_t Pass::NodeHash::operator()(const Node* n) const noexcept {
+    return spread(word(n));
 }
 
 void Pass::begin(double scale, const std::function<double(const std::string&)>* scrollOffsets,
@@ -99,27 +135,39 @@ void Pass::begin(double scale, const std::function<double(const std::string&)>* 
     stats_ = stats;
     answers_.clear();
     derived_.clear();
-    children_.clear();
-    environments_.clear();
-    rootEnvironment_ = &environments_.emplace_back();
-    // Gesture entries point into component bodies evaluated here, so those
-    // bodies must outlive this pass's cache.
-    for (auto& [node, view] : components_) retainedComponents_.push_back(std::move(view));
-    components_.clear();
+    unwrapped_.clear();
+    stackSlots_.clear();
+    childrenIndex_.clear();
+    childrenUsed_ = 0;
+    environmentsUsed_ = 0;
+    rootEnvironment_ = newEnvironment(Environment{});
+    componentIndex_.clear();
     path_.clear();
 }
 
 // ---- Shared machinery ----------------------------------------------------
 
+Environment* Pass::newEnvironment(const Environment& from) {
+    // Environments are reused from pass to pass; a deque keeps their
+    // addresses fixed as it grows.
+    if (environmentsUsed_ == environments_.size()) environments_.emplace_back();
+    Environment* env = &environments_[environmentsUsed_++];
+    *env = from;
+    return env;
+}
+
 const Node& Pass::resolved(const Node& node) {
     const Node* current = &node;
     while (const auto* component = std::get_if<ComponentNode>(&current->value)) {
-        auto [it, inserted] = components_.try_emplace(current);
-        if (inserted) {
-            ThrowawayContext context;
-            it->second = component->evaluate(context);
+        if (const std::uint32_t* index = componentIndex_.find(current)) {
+            current = &componentViews_[*index].node();
+            continue;
         }
-        current = &it->second.node();
+        ThrowawayContext context;
+        View body = component->evaluate(context);
+        componentIndex_.insert(current, static_cast<std::uint32_t>(componentViews_.size()));
+        componentViews_.push_back(std::move(body));
+        current = &componentViews_.back().node();
     }
     return *current;
 }
@@ -136,53 +184,48 @@ void Pass::flatten(const std::vector<View>& views, Children& out) {
 }
 
 const Children& Pass::children(const Node& container, const std::vector<View>& views) {
-    auto [it, inserted] = children_.try_emplace(&container);
-    if (inserted) flatten(views, it->second);
-    return it->second;
-}
-
-const Environment* Pass::derive(const Environment* parent, const void* by, Derivation how,
-                                const std::function<void(Environment&)>& change) {
-    auto [it, inserted] = derived_.try_emplace(DeriveKey{parent, by, how}, nullptr);
-    if (inserted) {
-        Environment& env = environments_.emplace_back(*parent);
-        change(env);
-        it->second = &env;
-    }
-    return it->second;
+    if (const std::uint32_t* index = childrenIndex_.find(&container)) return childrenLists_[*index];
+    // Lists are reused from pass to pass. Flattening only evaluates
+    // component bodies, never asks for another list, so filling this one in
+    // place is safe.
+    if (childrenUsed_ == childrenLists_.size()) childrenLists_.emplace_back();
+    Children& list = childrenLists_[childrenUsed_];
+    list.clear();
+    flatten(views, list);
+    childrenIndex_.insert(&container, static_cast<std::uint32_t>(childrenUsed_++));
+    return list;
 }
 
 const Environment* Pass::modifierEnvironment(const Node& self, const Modifier& modifier,
                                              const Environment* env) {
-    auto change = [&](auto&& apply) {
-        return derive(env, &self, Derivation::modifier, apply);
-    };
-    return std::visit(
-        Overloaded{
-            [&](const FontModifier& m) { return change([&](Environment& e) { e.font = m.font; }); },
-            [&](const ForegroundStyleModifier& m) {
-                return change([&](Environment& e) { e.foreground = m.style; });
-            },
-            [&](const LineLimitModifier& m) {
-                return change([&](Environment& e) { e.lineLimit = m.limit; });
-            },
-            [&](const MinimumScaleFactorModifier& m) {
-                return change([&](Environment& e) {
-                    e.minimumScaleFactor = std::clamp(m.factor, 0.0, 1.0);
-                });
-            },
-            [&](const TintModifier& m) {
-                return change([&](Environment& e) { e.tint = m.color; });
-            },
-            [&](const ButtonStyleModifier& m) {
-                return change([&](Environment& e) { e.buttonStyle = m.style; });
-            },
-            [&](const TextSelectionModifier& m) {
-                return change([&](Environment& e) { e.textSelection = m.enabled; });
-            },
-            [&](const auto&) { return env; },
-        },
-        modifier);
+    auto change = [&](auto&& apply) { return derive(env, &self, Derivation::modifier, apply); };
+    switch (modifier.index()) {
+        case modifierKind<FontModifier>():
+            return change([&](Environment& e) { e.font = as<FontModifier>(modifier).font; });
+        case modifierKind<ForegroundStyleModifier>():
+            return change([&](Environment& e) {
+                e.foreground = as<ForegroundStyleModifier>(modifier).style;
+            });
+        case modifierKind<LineLimitModifier>():
+            return change(
+                [&](Environment& e) { e.lineLimit = as<LineLimitModifier>(modifier).limit; });
+        case modifierKind<MinimumScaleFactorModifier>():
+            return change([&](Environment& e) {
+                e.minimumScaleFactor =
+                    std::clamp(as<MinimumScaleFactorModifier>(modifier).factor, 0.0, 1.0);
+            });
+        case modifierKind<TintModifier>():
+            return change([&](Environment& e) { e.tint = as<TintModifier>(modifier).color; });
+        case modifierKind<ButtonStyleModifier>():
+            return change(
+                [&](Environment& e) { e.buttonStyle = as<ButtonStyleModifier>(modifier).style; });
+        case modifierKind<TextSelectionModifier>():
+            return change([&](Environment& e) {
+                e.textSelection = as<TextSelectionModifier>(modifier).enabled;
+            });
+        default:
+            return env;
+    }
 }
 
 int Pass::addEntry(const char* kind, Rect frame, const Context& context, const Folded& folded) {
@@ -201,9 +244,22 @@ int Pass::addEntry(const char* kind, Rect frame, const Context& context, const F
 }
 
 std::string Pass::scrollKey() const {
-    // The path starts with "." (every step appends ".<step>"); the key reads
-    // "<layer>/<steps>", e.g. "sheet/0.1".
-    return layer_ + "/" + (path_.empty() ? std::string() : path_.substr(1));
+    // "<layer>/<steps>" with the steps joined by dots, e.g. "sheet/0.1.b".
+    std::string key = layer_ + "/";
+    for (std::size_t i = 0; i < path_.size(); ++i) {
+        if (i > 0) key += '.';
+        const int step = path_[i];
+        if (step >= 0) {
+            key += std::to_string(step);
+        } else if (step == kBackgroundStep) {
+            key += 'b';
+        } else if (step == kOverlayStep) {
+            key += 'o';
+        } else {
+            key += 't' + std::to_string(kFirstToolbarStep - step);
+        }
+    }
+    return key;
 }
 
 // ---- Queries -------------------------------------------------------------
@@ -212,89 +268,106 @@ Measured Pass::measure(const Node& node, const Environment* env, ProposedSize pr
     proposal = sanitized(proposal);
     if (!isCached(node)) return compute(node, env, proposal);
     ++stats_->sizeQueries;
-    QueryKey key{&node, env, proposal.width.value_or(kUnspecified),
-                 proposal.height.value_or(kUnspecified)};
-    if (auto it = answers_.find(key); it != answers_.end()) {
+    const QueryKey key{&node, env, proposal.width.value_or(kUnspecified),
+                       proposal.height.value_or(kUnspecified)};
+    if (const Measured* found = answers_.find(key)) {
         ++stats_->cacheHits;
-        return it->second;
+        return *found;
     }
     Measured answer = compute(node, env, proposal);
-    answers_.emplace(key, answer);
+    answers_.insert(key, answer);
     return answer;
 }
 
 Measured Pass::compute(const Node& node, const Environment* env, ProposedSize proposal) {
-    return std::visit(
-        Overloaded{
-            [&](const ModifiedNode& n) { return measureModified(node, n, env, proposal); },
-            [&](const StackNode& n) {
-                StackSpec spec{n.axis, n.horizontalAlignment, n.verticalAlignment, n.spacing};
-                return measureStack(node, spec, children(node, n.children), env, proposal);
-            },
-            [&](const GroupNode& n) {
-                return measureStack(node, StackSpec{}, children(node, n.children), env, proposal);
-            },
-            [&](const ZStackNode& n) { return measureZStack(node, n, env, proposal); },
-            [&](const GridNode& n) { return measureGrid(node, n, env, proposal); },
-            [&](const ScrollViewNode& n) { return measureScrollView(n, env, proposal); },
-            [&](const NavigationStackNode& n) { return measureNavigationStack(n, env, proposal); },
-            [&](const ButtonNode& n) { return measureButton(node, n, env, proposal); },
-            [&](const ComponentNode&) { return measure(resolved(node), env, proposal); },
-            [&](const TextNode& n) {
-                return measureText(localized(n.string), env->fontOrBody(), *env, proposal);
-            },
-            [&](const LabelNode& n) { return measureLabel(n, *env, proposal); },
-            [&](const auto&) { return Measured{measureLeaf(node, *env, proposal)}; },
-        },
-        node.value);
+    const Node::Value& v = node.value;
+    switch (v.index()) {
+        case kind<ModifiedNode>():
+            return measureModified(node, as<ModifiedNode>(v), env, proposal);
+        case kind<StackNode>(): {
+            const auto& n = as<StackNode>(v);
+            StackSpec spec{n.axis, n.horizontalAlignment, n.verticalAlignment, n.spacing};
+            return measureStack(node, spec, children(node, n.children), env, proposal);
+        }
+        case kind<GroupNode>():
+            return measureStack(node, StackSpec{}, children(node, as<GroupNode>(v).children), env,
+                                proposal);
+        case kind<ZStackNode>():
+            return measureZStack(node, as<ZStackNode>(v), env, proposal);
+        case kind<GridNode>():
+            return measureGrid(node, as<GridNode>(v), env, proposal);
+        case kind<ScrollViewNode>():
+            return measureScrollView(as<ScrollViewNode>(v), env, proposal);
+        case kind<NavigationStackNode>():
+            return measureNavigationStack(as<NavigationStackNode>(v), env, proposal);
+        case kind<ButtonNode>():
+            return measureButton(node, as<ButtonNode>(v), env, proposal);
+        case kind<ComponentNode>():
+            return measure(resolved(node), env, proposal);
+        case kind<TextNode>():
+            return measureText(node, localized(as<TextNode>(v).string), env->fontOrBody(), env,
+                               proposal);
+        case kind<LabelNode>():
+            return measureLabel(node, as<LabelNode>(v), env, proposal);
+        default:
+            return Measured{measureLeaf(node, *env, proposal)};
+    }
 }
 
 void Pass::place(const Node& node, const Environment* env, ProposedSize proposal, Point origin,
-                 const Context& context, Folded folded) {
+                 Size size, const Context& context, const Folded& folded) {
     proposal = sanitized(proposal);
-    std::visit(
-        Overloaded{
-            [&](const ModifiedNode& n) {
-                placeModified(node, n, env, proposal, origin, context, std::move(folded));
-            },
-            [&](const StackNode& n) {
-                StackSpec spec{n.axis, n.horizontalAlignment, n.verticalAlignment, n.spacing};
-                placeStack(node, spec, children(node, n.children), env, proposal, origin, context,
-                           folded, true);
-            },
-            [&](const GroupNode& n) {
-                placeStack(node, StackSpec{}, children(node, n.children), env, proposal, origin,
-                           context, folded, false);
-            },
-            [&](const ZStackNode& n) { placeZStack(node, n, env, proposal, origin, context, folded); },
-            [&](const GridNode& n) { placeGrid(node, n, env, proposal, origin, context, folded); },
-            [&](const ScrollViewNode& n) {
-                placeScrollView(node, n, env, proposal, origin, context, folded);
-            },
-            [&](const NavigationStackNode& n) {
-                placeNavigationStack(node, n, env, proposal, origin, context, folded);
-            },
-            [&](const ButtonNode& n) { placeButton(node, n, env, proposal, origin, context, folded); },
-            [&](const ComponentNode&) {
-                place(resolved(node), env, proposal, origin, context, std::move(folded));
-            },
-            [&](const EmptyNode&) {},
-            [&](const TextNode& n) {
-                Measured m = measure(node, env, proposal);
-                placeText(n, m, *env, proposal, {origin.x, origin.y, m.size.width, m.size.height},
-                          context, folded);
-            },
-            [&](const LabelNode& n) {
-                Measured m = measure(node, env, proposal);
-                placeLabel(n, m, *env, proposal, {origin.x, origin.y, m.size.width, m.size.height},
-                           context, folded);
-            },
-            [&](const auto&) {
-                Size s = measureLeaf(node, *env, proposal);
-                placeLeaf(node, *env, {origin.x, origin.y, s.width, s.height}, context, folded);
-            },
-        },
-        node.value);
+    const Rect rect{origin.x, origin.y, size.width, size.height};
+    const Node::Value& v = node.value;
+    switch (v.index()) {
+        case kind<ModifiedNode>():
+            placeModified(node, as<ModifiedNode>(v), env, proposal, origin, size, context, folded);
+            break;
+        case kind<StackNode>(): {
+            const auto& n = as<StackNode>(v);
+            StackSpec spec{n.axis, n.horizontalAlignment, n.verticalAlignment, n.spacing};
+            placeStack(node, spec, children(node, n.children), env, proposal, origin, size, context,
+                       folded, true);
+            break;
+        }
+        case kind<GroupNode>():
+            placeStack(node, StackSpec{}, children(node, as<GroupNode>(v).children), env, proposal,
+                       origin, size, context, folded, false);
+            break;
+        case kind<ZStackNode>():
+            placeZStack(node, as<ZStackNode>(v), env, proposal, origin, size, context, folded);
+            break;
+        case kind<GridNode>():
+            placeGrid(node, as<GridNode>(v), env, proposal, origin, size, context, folded);
+            break;
+        case kind<ScrollViewNode>():
+            placeScrollView(node, as<ScrollViewNode>(v), env, proposal, origin, size, context,
+                            folded);
+            break;
+        case kind<NavigationStackNode>():
+            placeNavigationStack(node, as<NavigationStackNode>(v), env, proposal, origin, size,
+                                 context, folded);
+            break;
+        case kind<ButtonNode>():
+            placeButton(node, as<ButtonNode>(v), env, proposal, origin, size, context, folded);
+            break;
+        case kind<ComponentNode>():
+            place(resolved(node), env, proposal, origin, size, context, folded);
+            break;
+        case kind<EmptyNode>():
+            break;
+        case kind<TextNode>():
+            placeText(as<TextNode>(v), measure(node, env, proposal), *env, proposal, rect, context,
+                      folded);
+            break;
+        case kind<LabelNode>():
+            placeLabel(as<LabelNode>(v), measure(node, env, proposal), *env, proposal, rect,
+                       context, folded);
+            break;
+        default:
+            placeLeaf(node, *env, rect, context, folded);
+            break;
+    }
 }
 
 // ---- Modifiers -----------------------------------------------------------
@@ -335,9 +408,9 @@ Size Pass::measureFrame(const Frame& frame, const Node& content, const Environme
         return r;
     };
     Size size;
-    size.width = frame.fixedWidth ? *inner.width
-                                  : flexible(inner.width, child.width, frame.minimumWidth,
-                                             frame.maximumWidth);
+    size.width = frame.fixedWidth
+                     ? *inner.width
+                     : flexible(inner.width, child.width, frame.minimumWidth, frame.maximumWidth);
     size.height = frame.fixedHeight ? *inner.height
                                     : flexible(inner.height, child.height, frame.minimumHeight,
                                                frame.maximumHeight);
@@ -349,35 +422,33 @@ Size Pass::measureFrame(const Frame& frame, const Node& content, const Environme
 Measured Pass::measureModified(const Node& self, const ModifiedNode& node, const Environment* env,
                                ProposedSize proposal) {
     const Node& content = node.content.node();
-    return std::visit(
-        Overloaded{
-            [&](const PaddingModifier& m) {
-                ProposedSize inner{shrunk(proposal.width, m.insets.horizontal()),
-                                   shrunk(proposal.height, m.insets.vertical())};
-                Size s = sizeOf(content, env, inner);
-                return Measured{{s.width + m.insets.horizontal(), s.height + m.insets.vertical()}};
-            },
-            [&](const FrameModifier& m) {
-                return Measured{measureFrame(m.frame, content, env, proposal, nullptr, nullptr)};
-            },
-            [&](const FixedSizeModifier& m) {
-                ProposedSize inner = proposal;
-                if (m.horizontal) inner.width.reset();
-                if (m.vertical) inner.height.reset();
-                return Measured{sizeOf(content, env, inner)};
-            },
-            [&](const auto&) {
-                // Everything else keeps the size of the view it modifies,
-                // possibly in a changed environment.
-                return Measured{sizeOf(content, modifierEnvironment(self, node.modifier, env),
-                                       proposal)};
-            },
-        },
-        node.modifier);
+    const Modifier& m = node.modifier;
+    switch (m.index()) {
+        case modifierKind<PaddingModifier>(): {
+            const EdgeInsets& insets = as<PaddingModifier>(m).insets;
+            ProposedSize inner{shrunk(proposal.width, insets.horizontal()),
+                               shrunk(proposal.height, insets.vertical())};
+            Size s = sizeOf(content, env, inner);
+            return Measured{{s.width + insets.horizontal(), s.height + insets.vertical()}};
+        }
+        case modifierKind<FrameModifier>():
+            return Measured{
+                measureFrame(as<FrameModifier>(m).frame, content, env, proposal, nullptr, nullptr)};
+        case modifierKind<FixedSizeModifier>(): {
+            ProposedSize inner = proposal;
+            if (as<FixedSizeModifier>(m).horizontal) inner.width.reset();
+            if (as<FixedSizeModifier>(m).vertical) inner.height.reset();
+            return Measured{sizeOf(content, env, inner)};
+        }
+        default:
+            // Everything else keeps the size of the view it modifies,
+            // possibly in a changed environment.
+            return Measured{sizeOf(content, modifierEnvironment(self, m, env), proposal)};
+    }
 }
 
 void Pass::placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rect rect,
-                          const Environment* env, const Context& context, const char* step) {
+                          const Environment* env, const Context& context, int step) {
     // A background or overlay is proposed exactly the size of the view it
     // decorates, or a larger one where it ignores the safe area: along each
     // such edge that the view reaches, it runs out to the layer's edge.
@@ -405,84 +476,107 @@ void Pass::placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rec
     ProposedSize proposal{rect.width, rect.height};
     Size size = sizeOf(node, env, proposal);
     Point origin{rect.x + (rect.width - size.width) / 2, rect.y + (rect.height - size.height) / 2};
-    std::size_t mark = path_.size();
-    pushPath(step);
-    place(node, env, proposal, origin, context, Folded{});
-    path_.resize(mark);
+    PathStep stepIn(path_, step);
+    place(node, env, proposal, origin, size, context, Folded{});
 }
 
 void Pass::placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                         ProposedSize proposal, Point origin, const Context& context,
-                         Folded folded) {
+                         ProposedSize proposal, Point origin, Size size, const Context& context,
+                         const Folded& above) {
     const Node& content = node.content.node();
-    Size size = sizeOf(self, env, proposal);
-    Rect rect{origin.x, origin.y, size.width, size.height};
-    if (!folded.outerFrame) folded.outerFrame = rect;
+    const Rect rect{origin.x, origin.y, size.width, size.height};
+    // Most links of a chain add nothing to the entry, so what the links
+    // above contributed is copied only when this one changes it.
+    Folded changed;
+    const Folded* current = &above;
+    auto edit = [&]() -> Folded& {
+        if (current != &changed) {
+            changed = above;
+            current = &changed;
+        }
+        return changed;
+    };
+    if (!above.outerFrame) edit().outerFrame = rect;
+    const Folded& folded = *current;
+    // Most modifiers leave the size alone, so their content is placed in
+    // the same rectangle.
+    auto same = [&](const Environment* contentEnv) {
+        place(content, contentEnv, proposal, origin, size, context, *current);
+    };
 
-    std::visit(
-        Overloaded{
-            [&](const PaddingModifier& m) {
-                ProposedSize inner{shrunk(proposal.width, m.insets.horizontal()),
-                                   shrunk(proposal.height, m.insets.vertical())};
-                place(content, env, inner, {origin.x + m.insets.leading, origin.y + m.insets.top},
-                      context, folded);
-            },
-            [&](const FrameModifier& m) {
-                ProposedSize inner;
-                Size child;
-                measureFrame(m.frame, content, env, proposal, &inner, &child);
-                Point at{origin.x + alignedOffset(m.frame.alignment.horizontal, size.width,
-                                                  child.width),
-                         origin.y + alignedOffset(m.frame.alignment.vertical, size.height,
-                                                  child.height)};
-                place(content, env, inner, at, context, folded);
-            },
-            [&](const FixedSizeModifier& m) {
-                ProposedSize inner = proposal;
-                if (m.horizontal) inner.width.reset();
-                if (m.vertical) inner.height.reset();
-                place(content, env, inner, origin, context, folded);
-            },
-            [&](const BackgroundModifier& m) {
-                placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, "b");
-                place(content, env, proposal, origin, context, folded);
-            },
-            [&](const OverlayModifier& m) {
-                place(content, env, proposal, origin, context, folded);
-                placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, "o");
-            },
-            [&](const ContentShapeModifier&) {
-                // The outermost content shape names the touch area; it
-                // replaces the rectangle a gesture further out assumed.
-                if (!folded.hitFromShape) {
-                    folded.hitFrame = rect;
-                    folded.hitFromShape = true;
-                }
-                place(content, env, proposal, origin, context, folded);
-            },
-            [&](const LongPressModifier& m) {
-                if (!folded.longPress) folded.longPress = &m;
-                if (!folded.hitFrame) folded.hitFrame = rect;
-                place(content, env, proposal, origin, context, folded);
-            },
-            [&](const AccessibilityHintModifier& m) {
-                // The outermost modifier wins, as a later-applied one
-                // replaces what the view said about itself.
-                if (!folded.accessibilityHint) folded.accessibilityHint = &m.hint;
-                place(content, env, proposal, origin, context, folded);
-            },
-            [&](const AccessibilityLabelModifier& m) {
-                if (!folded.accessibilityLabel) folded.accessibilityLabel = &m.label;
-                place(content, env, proposal, origin, context, folded);
-            },
-            [&](const auto&) {
-                // Inherited values, presentations (the runtime shows those)
-                // and toolbars (read by the enclosing NavigationStack).
-                place(content, modifierEnvironment(self, node.modifier, env), proposal, origin,
-                      context, folded);
-            },
-        },
-        node.modifier);
+    const Modifier& modifier = node.modifier;
+    switch (modifier.index()) {
+        case modifierKind<PaddingModifier>(): {
+            const EdgeInsets& insets = as<PaddingModifier>(modifier).insets;
+            ProposedSize inner{shrunk(proposal.width, insets.horizontal()),
+                               shrunk(proposal.height, insets.vertical())};
+            place(content, env, inner, {origin.x + insets.leading, origin.y + insets.top},
+                  sizeOf(content, env, inner), context, folded);
+            break;
+        }
+        case modifierKind<FrameModifier>(): {
+            const Frame& frame = as<FrameModifier>(modifier).frame;
+            ProposedSize inner;
+            Size child;
+            measureFrame(frame, content, env, proposal, &inner, &child);
+            Point at{origin.x + alignedOffset(frame.alignment.horizontal, size.width, child.width),
+                     origin.y + alignedOffset(frame.alignment.vertical, size.height, child.height)};
+            place(content, env, inner, at, child, context, folded);
+            break;
+        }
+        case modifierKind<FixedSizeModifier>(): {
+            ProposedSize inner = proposal;
+            if (as<FixedSizeModifier>(modifier).horizontal) inner.width.reset();
+            if (as<FixedSizeModifier>(modifier).vertical) inner.height.reset();
+            place(content, env, inner, origin, size, context, folded);
+            break;
+        }
+        case modifierKind<BackgroundModifier>(): {
+            const auto& m = as<BackgroundModifier>(modifier);
+            placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, kBackgroundStep);
+            same(env);
+            break;
+        }
+        case modifierKind<OverlayModifier>(): {
+            const auto& m = as<OverlayModifier>(modifier);
+            same(env);
+            placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, kOverlayStep);
+            break;
+        }
+        case modifierKind<ContentShapeModifier>():
+            // The outermost content shape names the touch area; it replaces
+            // the rectangle a gesture further out assumed.
+            if (!folded.hitFromShape) {
+                edit().hitFrame = rect;
+                edit().hitFromShape = true;
+            }
+            same(env);
+            break;
+        case modifierKind<LongPressModifier>():
+            if (!folded.longPress) edit().longPress = &as<LongPressModifier>(modifier);
+            if (!current->hitFrame) edit().hitFrame = rect;
+            same(env);
+            break;
+        case modifierKind<AccessibilityHintModifier>():
+            // The outermost modifier wins, as a later-applied one replaces
+            // what the view said about itself.
+            if (!folded.accessibilityHint) {
+                edit().accessibilityHint = &as<AccessibilityHintModifier>(modifier).hint;
+            }
+            same(env);
+            break;
+        case modifierKind<AccessibilityLabelModifier>():
+            if (!folded.accessibilityLabel) {
+                edit().accessibilityLabel = &as<AccessibilityLabelModifier>(modifier).label;
+            }
+            same(env);
+            break;
+        default:
+            // Inherited values, presentations (the runtime shows those) and
+            // toolbars (read by the enclosing NavigationStack).
+            same(modifierEnvironment(self, modifier, env));
+            break;
+    }
 }
 
 }  // namespace layout_detail
@@ -500,7 +594,9 @@ struct LayoutEngine::Impl {
 LayoutEngine::LayoutEngine(TextMeasurer& measurer) : impl_(std::make_unique<Impl>(measurer)) {}
 LayoutEngine::~LayoutEngine() = default;
 
-void LayoutEngine::setScale(double scale) { impl_->scale = scale > 0 ? scale : 1; }
+void LayoutEngine::setScale(double scale) {
+    impl_->scale = scale > 0 ? scale : 1;
+}
 
 void LayoutEngine::setScrollOffsets(std::function<double(const std::string& key)> offsets) {
     impl_->scrollOffsets = std::move(offsets);
@@ -533,7 +629,7 @@ void LayoutEngine::layout(const View& root, Rect bounds, EdgeInsets safeArea, La
     Context context;
     context.parent = parent;
     context.region = &region;
-    impl_->pass.place(root.node(), env, proposal, origin, context, Folded{});
+    impl_->pass.place(root.node(), env, proposal, origin, size, context, Folded{});
 }
 
 Size LayoutEngine::sizeThatFits(const View& view, ProposedSize proposal) {
@@ -543,6 +639,8 @@ Size LayoutEngine::sizeThatFits(const View& view, ProposedSize proposal) {
     return impl_->pass.sizeOf(view.node(), impl_->pass.rootEnvironment(), proposal);
 }
 
-const LayoutStats& LayoutEngine::stats() const { return impl_->stats; }
+const LayoutStats& LayoutEngine::stats() const {
+    return impl_->stats;
+}
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 // grid and the scroll view.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "toolkit/layout/LayoutPass.hpp"
@@ -16,7 +17,9 @@ constexpr double kDefaultStackSpacing = 8;
 // Rows of a lazy grid that names no spacing.
 constexpr double kDefaultGridSpacing = 8;
 
-const SpacerNode* asSpacer(const Node* node) { return std::get_if<SpacerNode>(&node->value); }
+const SpacerNode* asSpacer(const Node* node) {
+    return std::get_if<SpacerNode>(&node->value);
+}
 
 // The gap in front of child `i` (i > 0): an explicit spacing stands between
 // every pair, spacers included; otherwise two views are 8 apart and a
@@ -35,19 +38,139 @@ const Environment* Pass::stackEnvironment(const Node& self, Axis axis, const Env
     return derive(env, &self, Derivation::stack, [axis](Environment& e) { e.stackAxis = axis; });
 }
 
+// A small buffer on the C++ stack for per-child scratch data, falling back
+// to the heap only for unusually long stacks; sizing runs for every stack
+// query, so it should not allocate.
+template <class T>
+class ScratchBuffer {
+  public:
+    explicit ScratchBuffer(std::size_t n) : data_(n <= kInline ? inline_.data() : nullptr) {
+        if (!data_) {
+            heap_.resize(n);
+            data_ = heap_.data();
+        }
+    }
+    T& operator[](std::size_t i) { return data_[i]; }
+    T* data() { return data_; }
+
+  private:
+    static constexpr std::size_t kInline = 16;
+    std::array<T, kInline> inline_{};
+    std::vector<T> heap_;
+    T* data_;
+};
+
+// ---- Flexibility ------------------------------------------------------------
+//
+// A stack orders its children by flexibility, which needs each child's
+// length when offered nothing along the stack's axis. For many views that
+// length follows from the rules without laying anything out, and does not
+// depend on what is offered across the axis: a text offered no width is 0
+// wide (its answer never exceeds the proposal), an image is its symbol box,
+// a fixed frame its fixed length, padding its insets plus its content's
+// length. `lengthAtZero` answers those and gives up (empty) on the rest,
+// which are then asked the real question.
+
+std::optional<double> Pass::lengthAtZero(const Node& node, const Environment* env, Axis axis) {
+    const Node::Value& v = node.value;
+    const bool horizontal = axis == Axis::horizontal;
+    if (std::holds_alternative<TextNode>(v)) {
+        return horizontal ? std::optional(0.0) : std::nullopt;
+    }
+    if (const auto* label = std::get_if<LabelNode>(&v)) {
+        if (!horizontal) return std::nullopt;
+        const Font font = env->fontOrBody();
+        return symbolBox(label->systemImage, font).width + labelSpacing(font);
+    }
+    if (const auto* image = std::get_if<ImageNode>(&v)) {
+        return major(axis, symbolBox(image->systemName, env->fontOrBody()));
+    }
+    if (std::holds_alternative<ShapeNode>(v) || std::holds_alternative<GradientNode>(v)) {
+        return 0.0;
+    }
+    if (std::holds_alternative<DividerNode>(v)) {
+        const bool upright = env->stackAxis == Axis::horizontal;
+        return upright == horizontal ? 1 / scale_ : 0.0;
+    }
+    if (std::holds_alternative<ComponentNode>(v)) return lengthAtZero(resolved(node), env, axis);
+    if (const auto* stack = std::get_if<StackNode>(&v)) {
+        StackSpec spec{stack->axis, stack->horizontalAlignment, stack->verticalAlignment,
+                       stack->spacing};
+        return stackLengthAtZero(node, spec, children(node, stack->children), env, axis);
+    }
+    if (const auto* zstack = std::get_if<ZStackNode>(&v)) {
+        double longest = 0;
+        for (const Node* child : children(node, zstack->children)) {
+            std::optional<double> length = lengthAtZero(*child, env, axis);
+            if (!length) return std::nullopt;
+            longest = std::max(longest, *length);
+        }
+        return longest;
+    }
+    const auto* modified = std::get_if<ModifiedNode>(&v);
+    if (!modified) return std::nullopt;
+    const Node& content = modified->content.node();
+    const Modifier& m = modified->modifier;
+    if (const auto* padding = std::get_if<PaddingModifier>(&m)) {
+        std::optional<double> inner = lengthAtZero(content, env, axis);
+        if (!inner) return std::nullopt;
+        return *inner + (horizontal ? padding->insets.horizontal() : padding->insets.vertical());
+    }
+    if (const auto* frame = std::get_if<FrameModifier>(&m)) {
+        const Frame& f = frame->frame;
+        const std::optional<double> fixed = horizontal ? f.fixedWidth : f.fixedHeight;
+        if (fixed) return std::max(0.0, *fixed);
+        const bool bounded =
+            horizontal ? (f.minimumWidth || f.maximumWidth) : (f.minimumHeight || f.maximumHeight);
+        if (bounded) return std::nullopt;
+        return lengthAtZero(content, env, axis);
+    }
+    if (const auto* fixedSize = std::get_if<FixedSizeModifier>(&m)) {
+        if (horizontal ? fixedSize->horizontal : fixedSize->vertical) return std::nullopt;
+        return lengthAtZero(content, env, axis);
+    }
+    return lengthAtZero(content, modifierEnvironment(node, m, env), axis);
+}
+
+std::optional<double> Pass::stackLengthAtZero(const Node& self, const StackSpec& spec,
+                                              const Children& kids, const Environment* env,
+                                              Axis axis) {
+    // Offered nothing along its own axis, a stack offers every child nothing
+    // and its spacers keep their minimum, so its length is the sum of theirs
+    // and the gaps. Offered nothing across, it offers each child nothing
+    // across and is as long as the longest.
+    const Environment* childEnv = stackEnvironment(self, spec.axis, env);
+    double total = 0;
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        double length;
+        if (const SpacerNode* spacer = asSpacer(kids[i])) {
+            length = spec.axis == axis ? spacer->minLength.value_or(kDefaultSpacerLength) : 0;
+        } else {
+            std::optional<double> known = lengthAtZero(*kids[i], childEnv, axis);
+            if (!known) return std::nullopt;
+            length = *known;
+        }
+        if (spec.axis == axis) {
+            total += length + (i > 0 ? gapBefore(spec, kids, i) : 0);
+        } else {
+            total = std::max(total, length);
+        }
+    }
+    return total;
+}
+
 void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
-                     ProposedSize proposal, std::vector<Slot>& slots) {
+                     ProposedSize proposal, Slot* slots) {
     const Axis axis = spec.axis;
     const std::optional<double> cross = minor(axis, proposal);
-    slots.assign(kids.size(), Slot{});
-    for (std::size_t i = 0; i < kids.size(); ++i) slots[i].node = kids[i];
+    for (std::size_t i = 0; i < kids.size(); ++i) slots[i] = Slot{kids[i], {}, {}};
 
     const std::optional<double> length = major(axis, proposal);
     if (!length) {
         // Asked for its ideal size, a stack asks every child for its own.
-        for (Slot& slot : slots) {
-            slot.proposal = along(axis, std::nullopt, cross);
-            slot.size = sizeOf(*slot.node, childEnv, slot.proposal);
+        for (std::size_t i = 0; i < kids.size(); ++i) {
+            slots[i].proposal = along(axis, std::nullopt, cross);
+            slots[i].size = sizeOf(*kids[i], childEnv, slots[i].proposal);
         }
         return;
     }
@@ -58,9 +181,9 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
     // Spacers come last but keep their minimum length reserved, so the views
     // before them cannot take it.
     double reserved = 0;
-    std::vector<std::size_t> order;
-    order.reserve(kids.size());
-    std::vector<double> flexibility(kids.size(), 0);
+    ScratchBuffer<std::size_t> order(kids.size());
+    ScratchBuffer<double> flexibility(kids.size());
+    std::size_t sized = 0;
     for (std::size_t i = 0; i < kids.size(); ++i) {
         if (const SpacerNode* spacer = asSpacer(kids[i])) {
             reserved += spacer->minLength.value_or(kDefaultSpacerLength);
@@ -69,18 +192,21 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
         // Flexibility: how much more a child takes when offered everything
         // than when offered nothing. The least flexible go first so the
         // flexible ones get what is left.
-        double small = major(axis, sizeOf(*kids[i], childEnv, along(axis, 0.0, cross)));
+        std::optional<double> known = lengthAtZero(*kids[i], childEnv, axis);
+        double small =
+            known ? *known : major(axis, sizeOf(*kids[i], childEnv, along(axis, 0.0, cross)));
         double large = major(axis, sizeOf(*kids[i], childEnv, along(axis, infinity, cross)));
         double flex = large - small;
         flexibility[i] = std::isnan(flex) ? infinity : flex;
-        order.push_back(i);
+        order[sized++] = i;
     }
-    std::stable_sort(order.begin(), order.end(),
+    std::stable_sort(order.data(), order.data() + sized,
                      [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
 
     double remaining = *length - gaps - reserved;
-    std::size_t left = order.size();
-    for (std::size_t i : order) {
+    std::size_t left = sized;
+    for (std::size_t k = 0; k < sized; ++k) {
+        const std::size_t i = order[k];
         double share = std::max(0.0, remaining / static_cast<double>(left));
         if (std::isnan(share)) share = 0;
         slots[i].proposal = along(axis, share, cross);
@@ -93,7 +219,7 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
 
     // What is left, reserve included, goes to the spacers in equal parts.
     double leftover = remaining + reserved;
-    std::size_t spacersLeft = kids.size() - order.size();
+    std::size_t spacersLeft = kids.size() - sized;
     for (std::size_t i = 0; i < kids.size() && spacersLeft > 0; ++i) {
         if (!asSpacer(kids[i])) continue;
         double share = std::max(0.0, leftover / static_cast<double>(spacersLeft));
@@ -105,14 +231,12 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
     }
 }
 
-Size Pass::stackSize(const StackSpec& spec, const std::vector<Slot>& slots) const {
+Size Pass::stackSize(const StackSpec& spec, const Slot* slots, std::size_t count) const {
     double length = 0, breadth = 0;
-    for (const Slot& slot : slots) {
-        length += major(spec.axis, slot.size);
-        breadth = std::max(breadth, minor(spec.axis, slot.size));
-    }
-    if (!slots.empty()) {
-        for (std::size_t i = 1; i < slots.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
+        length += major(spec.axis, slots[i].size);
+        breadth = std::max(breadth, minor(spec.axis, slots[i].size));
+        if (i > 0) {
             length += spec.spacing ? *spec.spacing
                                    : (asSpacer(slots[i - 1].node) || asSpacer(slots[i].node)
                                           ? 0
@@ -124,30 +248,32 @@ Size Pass::stackSize(const StackSpec& spec, const std::vector<Slot>& slots) cons
 
 Measured Pass::measureStack(const Node& self, const StackSpec& spec, const Children& kids,
                             const Environment* env, ProposedSize proposal) {
-    std::vector<Slot> slots;
-    sizeStack(spec, kids, stackEnvironment(self, spec.axis, env), proposal, slots);
-    return Measured{stackSize(spec, slots)};
+    ScratchBuffer<Slot> slots(kids.size());
+    sizeStack(spec, kids, stackEnvironment(self, spec.axis, env), proposal, slots.data());
+    Measured m(stackSize(spec, slots.data(), kids.size()));
+    // Keep what the children were offered and answered for placing.
+    m.firstSlot = static_cast<std::uint32_t>(stackSlots_.size());
+    m.slotCount = static_cast<std::uint32_t>(kids.size());
+    stackSlots_.insert(stackSlots_.end(), slots.data(), slots.data() + kids.size());
+    return m;
 }
 
 void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& kids,
-                      const Environment* env, ProposedSize proposal, Point origin,
+                      const Environment* env, ProposedSize proposal, Point origin, Size size,
                       const Context& context, const Folded& folded, bool withEntry) {
     const Environment* childEnv = stackEnvironment(self, spec.axis, env);
-    std::vector<Slot> slots;
-    sizeStack(spec, kids, childEnv, proposal, slots);
-    Size size = stackSize(spec, slots);
-    Rect rect{origin.x, origin.y, size.width, size.height};
+    const Measured m = measure(self, env, proposal);
 
     Context inner = context;
     if (withEntry) {
-        inner.parent =
-            addEntry(spec.axis == Axis::horizontal ? "HStack" : "VStack", rect, context, folded);
+        inner.parent = addEntry(spec.axis == Axis::horizontal ? "HStack" : "VStack",
+                                {origin.x, origin.y, size.width, size.height}, context, folded);
     }
     double along = 0;
-    std::size_t mark = path_.size();
-    for (std::size_t i = 0; i < slots.size(); ++i) {
+    for (std::size_t i = 0; i < m.slotCount; ++i) {
         if (i > 0) along += gapBefore(spec, kids, i);
-        const Slot& slot = slots[i];
+        // A copy: placing the child may add slots and move the array.
+        const Slot slot = stackSlots_[m.firstSlot + i];
         Point at;
         if (spec.axis == Axis::horizontal) {
             at = {origin.x + along,
@@ -156,9 +282,8 @@ void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& k
             at = {origin.x + alignedOffset(spec.horizontalAlignment, size.width, slot.size.width),
                   origin.y + along};
         }
-        pushPath(std::to_string(i));
-        place(*slot.node, childEnv, slot.proposal, at, inner, Folded{});
-        path_.resize(mark);
+        PathStep step(path_, static_cast<int>(i));
+        place(*slot.node, childEnv, slot.proposal, at, slot.size, inner, Folded{});
         along += major(spec.axis, slot.size);
     }
 }
@@ -177,20 +302,18 @@ Measured Pass::measureZStack(const Node& self, const ZStackNode& node, const Env
 }
 
 void Pass::placeZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, const Context& context,
+                       ProposedSize proposal, Point origin, Size size, const Context& context,
                        const Folded& folded) {
-    Size size = sizeOf(self, env, proposal);
     Context inner = context;
-    inner.parent = addEntry("ZStack", {origin.x, origin.y, size.width, size.height}, context, folded);
+    inner.parent =
+        addEntry("ZStack", {origin.x, origin.y, size.width, size.height}, context, folded);
     const Children& kids = children(self, node.children);
-    std::size_t mark = path_.size();
     for (std::size_t i = 0; i < kids.size(); ++i) {
         Size s = sizeOf(*kids[i], env, proposal);
         Point at{origin.x + alignedOffset(node.alignment.horizontal, size.width, s.width),
                  origin.y + alignedOffset(node.alignment.vertical, size.height, s.height)};
-        pushPath(std::to_string(i));
-        place(*kids[i], env, proposal, at, inner, Folded{});
-        path_.resize(mark);
+        PathStep step(path_, static_cast<int>(i));
+        place(*kids[i], env, proposal, at, s, inner, Folded{});
     }
 }
 
@@ -212,8 +335,8 @@ Pass::GridShape Pass::gridShape(const GridNode& node, ProposedSize proposal) con
     const double width = *proposal.width;
     const double fit = std::floor((width + shape.columnSpacing) / (minimum + shape.columnSpacing));
     shape.columns = fit >= 1 && std::isfinite(fit) ? static_cast<int>(std::min(fit, 1e6)) : 1;
-    shape.columnWidth = std::max(
-        0.0, (width - (shape.columns - 1) * shape.columnSpacing) / shape.columns);
+    shape.columnWidth =
+        std::max(0.0, (width - (shape.columns - 1) * shape.columnSpacing) / shape.columns);
     shape.columnWidth = std::min(shape.columnWidth, std::max(item.maximum, minimum));
     return shape;
 }
@@ -238,15 +361,13 @@ Measured Pass::measureGrid(const Node& self, const GridNode& node, const Environ
 }
 
 void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, const Context& context,
+                     ProposedSize proposal, Point origin, Size size, const Context& context,
                      const Folded& folded) {
-    Size size = sizeOf(self, env, proposal);
     Context inner = context;
     inner.parent = addEntry("Grid", {origin.x, origin.y, size.width, size.height}, context, folded);
     GridShape shape = gridShape(node, proposal);
     const Children& kids = children(self, node.children);
     const ProposedSize cell{shape.columnWidth, std::nullopt};
-    std::size_t mark = path_.size();
     double y = origin.y;
     for (std::size_t start = 0; start < kids.size(); start += shape.columns) {
         const std::size_t end = std::min(kids.size(), start + shape.columns);
@@ -256,13 +377,12 @@ void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* 
         }
         for (std::size_t i = start; i < end; ++i) {
             Size s = sizeOf(*kids[i], env, cell);
-            double columnX =
-                origin.x + static_cast<double>(i - start) * (shape.columnWidth + shape.columnSpacing);
+            double columnX = origin.x + static_cast<double>(i - start) *
+                                            (shape.columnWidth + shape.columnSpacing);
             Point at{columnX + alignedOffset(node.alignment, shape.columnWidth, s.width),
                      y + (rowHeight - s.height) / 2};
-            pushPath(std::to_string(i));
-            place(*kids[i], env, cell, at, inner, Folded{});
-            path_.resize(mark);
+            PathStep step(path_, static_cast<int>(i));
+            place(*kids[i], env, cell, at, s, inner, Folded{});
         }
         y += rowHeight + shape.rowSpacing;
     }
@@ -279,14 +399,13 @@ Measured Pass::measureScrollView(const ScrollViewNode& node, const Environment* 
     ProposedSize offer = vertical ? ProposedSize{proposal.width, std::nullopt}
                                   : ProposedSize{std::nullopt, proposal.height};
     Size content = sizeOf(node.content.node(), env, offer);
-    return Measured{{proposal.width.value_or(content.width),
-                     proposal.height.value_or(content.height)}};
+    return Measured{
+        {proposal.width.value_or(content.width), proposal.height.value_or(content.height)}};
 }
 
-void Pass::placeScrollView(const Node& self, const ScrollViewNode& node, const Environment* env,
-                           ProposedSize proposal, Point origin, const Context& context,
+void Pass::placeScrollView(const Node&, const ScrollViewNode& node, const Environment* env,
+                           ProposedSize proposal, Point origin, Size size, const Context& context,
                            const Folded& folded) {
-    Size size = sizeOf(self, env, proposal);
     Rect rect{origin.x, origin.y, size.width, size.height};
     const int index = addEntry("ScrollView", rect, context, folded);
 
@@ -308,15 +427,14 @@ void Pass::placeScrollView(const Node& self, const ScrollViewNode& node, const E
 
     // Content shorter than the viewport sits at its start; across the
     // scrolling axis it is centred.
-    Point at = vertical ? Point{origin.x + (size.width - contentSize.width) / 2, origin.y - offset}
-                        : Point{origin.x - offset, origin.y + (size.height - contentSize.height) / 2};
+    Point at = vertical
+                   ? Point{origin.x + (size.width - contentSize.width) / 2, origin.y - offset}
+                   : Point{origin.x - offset, origin.y + (size.height - contentSize.height) / 2};
     Context inner = context;
     inner.parent = index;
     inner.clip = context.clip.intersection(rect);
-    std::size_t mark = path_.size();
-    pushPath("0");
-    place(content, env, offer, at, inner, Folded{});
-    path_.resize(mark);
+    PathStep step(path_, 0);
+    place(content, env, offer, at, contentSize, inner, Folded{});
 }
 
 }  // namespace ui::layout_detail

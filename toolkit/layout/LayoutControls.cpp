@@ -47,24 +47,22 @@ Measured Pass::measureButton(const Node& self, const ButtonNode& node, const Env
     const Environment* labelEnv = buttonLabelEnvironment(self, node, env);
     const double dx = isProminent(*env) ? 2 * kProminentHorizontalInset : 0;
     const double dy = isProminent(*env) ? 2 * kProminentVerticalInset : 0;
-    ProposedSize inner{proposal.width ? std::optional(std::max(0.0, *proposal.width - dx))
-                                      : std::nullopt,
-                       proposal.height ? std::optional(std::max(0.0, *proposal.height - dy))
-                                       : std::nullopt};
+    ProposedSize inner{
+        proposal.width ? std::optional(std::max(0.0, *proposal.width - dx)) : std::nullopt,
+        proposal.height ? std::optional(std::max(0.0, *proposal.height - dy)) : std::nullopt};
     Size label = sizeOf(node.label.node(), labelEnv, inner);
     return Measured{{label.width + dx, label.height + dy}};
 }
 
 void Pass::placeButton(const Node& self, const ButtonNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, const Context& context,
+                       ProposedSize proposal, Point origin, Size size, const Context& context,
                        const Folded& folded) {
     const Environment* labelEnv = buttonLabelEnvironment(self, node, env);
     const bool prominent = isProminent(*env);
     const double insetX = prominent ? kProminentHorizontalInset : 0;
     const double insetY = prominent ? kProminentVerticalInset : 0;
-    Size size = sizeOf(self, env, proposal);
-    const int index = addEntry("Button", {origin.x, origin.y, size.width, size.height}, context,
-                               folded);
+    const int index =
+        addEntry("Button", {origin.x, origin.y, size.width, size.height}, context, folded);
     {
         LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
         v.isButton = true;
@@ -78,17 +76,17 @@ void Pass::placeButton(const Node& self, const ButtonNode& node, const Environme
         }
     }
 
-    ProposedSize inner{proposal.width ? std::optional(std::max(0.0, *proposal.width - 2 * insetX))
-                                      : std::nullopt,
-                       proposal.height ? std::optional(std::max(0.0, *proposal.height - 2 * insetY))
-                                       : std::nullopt};
+    ProposedSize inner{
+        proposal.width ? std::optional(std::max(0.0, *proposal.width - 2 * insetX)) : std::nullopt,
+        proposal.height ? std::optional(std::max(0.0, *proposal.height - 2 * insetY))
+                        : std::nullopt};
     Context labelContext = context;
     labelContext.parent = index;
-    const std::size_t mark = path_.size();
-    pushPath("0");
-    place(node.label.node(), labelEnv, inner, {origin.x + insetX, origin.y + insetY}, labelContext,
-          Folded{});
-    path_.resize(mark);
+    {
+        PathStep step(path_, 0);
+        place(node.label.node(), labelEnv, inner, {origin.x + insetX, origin.y + insetY},
+              sizeOf(node.label.node(), labelEnv, inner), labelContext, Folded{});
+    }
 
     // Read aloud, a button is the text of its label.
     LaidOutView& button = tree_->views[static_cast<std::size_t>(index)];
@@ -108,18 +106,17 @@ void Pass::placeButton(const Node& self, const ButtonNode& node, const Environme
 
 Measured Pass::measureNavigationStack(const NavigationStackNode& node, const Environment* env,
                                       ProposedSize proposal) {
-    ProposedSize inner{proposal.width, proposal.height
-                                           ? std::optional(std::max(0.0, *proposal.height - kBarHeight))
-                                           : std::nullopt};
+    ProposedSize inner{proposal.width,
+                       proposal.height ? std::optional(std::max(0.0, *proposal.height - kBarHeight))
+                                       : std::nullopt};
     Size root = sizeOf(node.root.node(), env, inner);
-    return Measured{{proposal.width.value_or(root.width),
-                     proposal.height.value_or(root.height + kBarHeight)}};
+    return Measured{
+        {proposal.width.value_or(root.width), proposal.height.value_or(root.height + kBarHeight)}};
 }
 
 void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& node,
-                                const Environment* env, ProposedSize proposal, Point origin,
+                                const Environment* env, ProposedSize, Point origin, Size size,
                                 const Context& context, const Folded& folded) {
-    Size size = sizeOf(self, env, proposal);
     const Rect rect{origin.x, origin.y, size.width, size.height};
     const int index = addEntry("NavigationStack", rect, context, folded);
 
@@ -138,13 +135,13 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
     const ProposedSize rootProposal{inner.safe.width, inner.safe.height};
     const Node& root = node.root.node();
     Size rootSize = sizeOf(root, env, rootProposal);
-    const std::size_t mark = path_.size();
-    pushPath("0");
-    place(root, env, rootProposal,
-          {inner.safe.x + (inner.safe.width - rootSize.width) / 2,
-           inner.safe.y + (inner.safe.height - rootSize.height) / 2},
-          rootContext, Folded{});
-    path_.resize(mark);
+    {
+        PathStep step(path_, 0);
+        place(root, env, rootProposal,
+              {inner.safe.x + (inner.safe.width - rootSize.width) / 2,
+               inner.safe.y + (inner.safe.height - rootSize.height) / 2},
+              rootSize, rootContext, Folded{});
+    }
 
     Context barContext = context;
     barContext.parent = index;
@@ -162,27 +159,26 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
     std::vector<const ToolbarItem*> leading, trailing;
     for (auto it = toolbars.rbegin(); it != toolbars.rend(); ++it) {
         for (const ToolbarItem& item : (*it)->items) {
-            (item.placement == ToolbarPlacement::topBarLeading ? leading : trailing).push_back(&item);
+            (item.placement == ToolbarPlacement::topBarLeading ? leading : trailing)
+                .push_back(&item);
         }
     }
     if (leading.empty() && trailing.empty()) return;
 
     // Bar items are 17-point body text, laid out in a row.
-    const Environment* itemEnv =
-        derive(env, &self, Derivation::navigationBar, [](Environment& e) {
-            e.font = Font::body;
-            e.stackAxis = Axis::horizontal;
-        });
+    const Environment* itemEnv = derive(env, &self, Derivation::navigationBar, [](Environment& e) {
+        e.font = Font::body;
+        e.stackAxis = Axis::horizontal;
+    });
     Context itemContext = barContext;
     itemContext.parent = barIndex;
-    std::size_t n = 0;
+    int n = 0;
     auto placeRow = [&](const std::vector<const ToolbarItem*>& items, double x) {
         for (const ToolbarItem* item : items) {
             Size s = sizeOf(item->content.node(), itemEnv, ProposedSize{});
-            pushPath("t" + std::to_string(n++));
+            PathStep step(path_, kFirstToolbarStep - n++);
             place(item->content.node(), itemEnv, ProposedSize{},
-                  {x, bar.y + (bar.height - s.height) / 2}, itemContext, Folded{});
-            path_.resize(mark);
+                  {x, bar.y + (bar.height - s.height) / 2}, s, itemContext, Folded{});
             x += s.width + kBarItemSpacing;
         }
     };
@@ -192,7 +188,8 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
     for (const ToolbarItem* item : trailing) {
         trailingWidth += sizeOf(item->content.node(), itemEnv, ProposedSize{}).width;
     }
-    if (!trailing.empty()) trailingWidth += kBarItemSpacing * static_cast<double>(trailing.size() - 1);
+    if (!trailing.empty())
+        trailingWidth += kBarItemSpacing * static_cast<double>(trailing.size() - 1);
     placeRow(trailing, bar.maxX() - kBarMargin - trailingWidth);
 }
 

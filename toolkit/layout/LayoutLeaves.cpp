@@ -13,13 +13,13 @@ namespace {
 
 // A symbol's box is this many times its point size, in both directions.
 constexpr double kSymbolBoxFactor = 1.2;
-// Space between a Label's symbol and its title, in multiples of the point size.
-constexpr double kLabelSpacingFactor = 0.35;
 // Shapes and gradients asked for their ideal size answer this, per axis.
 constexpr double kIdealShapeLength = 10;
 constexpr double kDefaultSpacerLength = 8;
 // Steps of the search for the largest shrink factor at which a text fits.
 constexpr int kShrinkSearchSteps = 7;
+// Widths that agree to within this much count as fitting.
+constexpr double kFitTolerance = 1e-6;
 
 // The system divider colour, before anything is laid over it.
 constexpr Color kDividerColor = Color::rgb255(84, 84, 88, 0.6);
@@ -29,23 +29,33 @@ constexpr Color kDividerColor = Color::rgb255(84, 84, 88, 0.6);
 bool isKnownSymbol(std::string_view systemName) {
     // The names the app draws; the painter maps each to an icon-font glyph.
     static constexpr std::array<std::string_view, 7> kKnown{
-        "cross.case.fill", "heart",    "heart.text.square.fill", "drop.fill",
-        "calendar",        "photo",    "plus.magnifyingglass",
+        "cross.case.fill", "heart", "heart.text.square.fill", "drop.fill",
+        "calendar",        "photo", "plus.magnifyingglass",
     };
     return std::find(kKnown.begin(), kKnown.end(), systemName) != kKnown.end();
 }
 
 // ---- Text ----------------------------------------------------------------
 
-Measured Pass::measureText(std::string_view text, const Font& font, const Environment& env,
-                           ProposedSize proposal) {
+Measured Pass::measureText(const Node& owner, std::string_view text, const Font& font,
+                           const Environment* environment, ProposedSize proposal) {
+    const Environment& env = *environment;
     // No width (or an infinite one) means one line per paragraph.
     std::optional<double> width = proposal.width;
     if (width && !std::isfinite(*width)) width.reset();
     int limit = std::max(0, env.lineLimit.value_or(0));
     const ResolvedFont full = resolve(font, 1);
 
-    TextMetrics metrics = measurer_.measure(text, full, width, limit);
+    TextMetrics metrics;
+    const TextKey key{&owner, environment};
+    const TextMetrics* unwrapped = unwrapped_.find(key);
+    if (width && unwrapped && !unwrapped->truncated &&
+        unwrapped->size.width <= *width + kFitTolerance) {
+        metrics = *unwrapped;
+    } else {
+        metrics = measurer_.measure(text, full, width, limit);
+        if (!width) unwrapped_.insert(key, metrics);
+    }
 
     // A proposed height holds only so many lines; past them the text is cut,
     // unless a fixedSize above it asked for its ideal height instead.
@@ -133,15 +143,17 @@ Size Pass::symbolBox(std::string_view systemName, const Font& font) const {
     return {isKnownSymbol(systemName) ? side : 0, side};
 }
 
-Measured Pass::measureLabel(const LabelNode& node, const Environment& env, ProposedSize proposal) {
+Measured Pass::measureLabel(const Node& owner, const LabelNode& node,
+                            const Environment* environment, ProposedSize proposal) {
+    const Environment& env = *environment;
     // A Label is its symbol's box, a gap, then its title, centred on each
     // other vertically; only the title wraps, shrinks or is cut.
     const Font font = env.fontOrBody();
     const Size box = symbolBox(node.systemImage, font);
-    const double gap = kLabelSpacingFactor * font.pointSize();
+    const double gap = labelSpacing(font);
     ProposedSize titleProposal = proposal;
     if (proposal.width) titleProposal.width = std::max(0.0, *proposal.width - box.width - gap);
-    Measured m = measureText(localized(node.title), font, env, titleProposal);
+    Measured m = measureText(owner, localized(node.title), font, environment, titleProposal);
     m.titleSize = m.size;
     m.size = {box.width + gap + m.titleSize.width, std::max(box.height, m.titleSize.height)};
     return m;
@@ -152,7 +164,7 @@ void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environmen
                       const Folded& folded) {
     const Font font = env.fontOrBody();
     const Size box = symbolBox(node.systemImage, font);
-    const double gap = kLabelSpacingFactor * font.pointSize();
+    const double gap = labelSpacing(font);
     const int index = addEntry("Label", rect, context, folded);
     LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
     v.text = localized(node.title);
@@ -197,7 +209,9 @@ Size Pass::measureLeaf(const Node& node, const Environment& env, ProposedSize pr
         // than its minimum; across it, nothing. Outside a stack it grows
         // both ways.
         const double minimum = spacer->minLength.value_or(kDefaultSpacerLength);
-        auto grow = [minimum](std::optional<double> p) { return std::max(p.value_or(minimum), minimum); };
+        auto grow = [minimum](std::optional<double> p) {
+            return std::max(p.value_or(minimum), minimum);
+        };
         if (env.stackAxis == Axis::horizontal) return {grow(proposal.width), 0};
         if (env.stackAxis == Axis::vertical) return {0, grow(proposal.height)};
         return {grow(proposal.width), grow(proposal.height)};
@@ -216,7 +230,8 @@ void Pass::placeLeaf(const Node& node, const Environment& env, Rect rect, const 
         v.foreground = env.foreground.value_or(Color::white);
     } else if (const auto* shape = std::get_if<ShapeNode>(&node.value)) {
         const bool rounded = shape->kind == ShapeNode::Kind::roundedRectangle;
-        const int index = addEntry(rounded ? "RoundedRectangle" : "Rectangle", rect, context, folded);
+        const int index =
+            addEntry(rounded ? "RoundedRectangle" : "Rectangle", rect, context, folded);
         LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
         v.shapeKind = shape->kind;
         v.cornerRadius = rounded ? shape->cornerRadius : 0;

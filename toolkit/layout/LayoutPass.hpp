@@ -4,26 +4,29 @@
 //
 // Terms used throughout:
 // - A *query* asks a view which size it answers for a proposal, in an
-//   environment. Answers depend on nothing else, so one pass caches every
-//   answer by (node, environment, proposal). Stacks ask each child up to
-//   three questions (at 0, at infinity, and the real one); without the
-//   cache nested stacks cost exponential time.
+//   environment. Answers depend on nothing else, so one pass caches them by
+//   (node, environment, proposal). Stacks ask each child up to three
+//   questions (at 0, at infinity, and the real one); without the cache
+//   nested stacks cost exponential time. Only containers and texts are
+//   cached: modifiers and simple leaves are cheaper to answer again.
 // - The *environment* is what a view inherits from the views around it:
 //   font, foreground style, line limit and so on. Environments are interned
 //   for the pass, so a pointer names one and can be part of a cache key.
-// - *Placing* a view gives it its position: the parent has already asked
-//   its size, so placing asks again (a cache hit), positions the children
-//   and appends the entries of the laid-out tree, in painting order.
+// - *Placing* a view gives it its position. The parent already knows the
+//   view's size (it needed it to place the view), hands it down, and the
+//   view positions its children and appends its entries to the laid-out
+//   tree, in painting order.
 // - A modifier chain *folds* into the entry of the view it modifies: the
 //   chain's outermost rectangle becomes the entry's outer frame, and
 //   gestures and accessibility modifiers met on the way end up on it.
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "toolkit/core/View.hpp"
@@ -62,6 +65,76 @@ struct Measured {
     bool truncated = false;
     int lineLimit = 0;  // the limit the text was measured with; 0: none
     Size titleSize;     // Labels: the title's own box
+    // Stacks: where the pass keeps the children's proposals and answers, so
+    // placing the stack needs no second round of questions.
+    std::uint32_t firstSlot = 0;
+    std::uint32_t slotCount = 0;
+};
+
+// An open-addressing hash table for the pass's caches. Clearing bumps a
+// generation number instead of touching the slots, and nothing is allocated
+// once the table has grown to the size a screen needs.
+template <class Key, class Value, class Hash>
+class FlatCache {
+  public:
+    void clear() {
+        count_ = 0;
+        if (++generation_ == 0) {
+            for (Slot& slot : slots_) slot.generation = 0;
+            generation_ = 1;
+        }
+    }
+    const Value* find(const Key& key) const {
+        if (slots_.empty()) return nullptr;
+        for (std::size_t i = home(key);; i = (i + 1) & mask_) {
+            const Slot& slot = slots_[i];
+            if (slot.generation != generation_) return nullptr;
+            if (slot.key == key) return &slot.value;
+        }
+    }
+    void insert(const Key& key, const Value& value) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        put(key, value);
+    }
+
+  private:
+    struct Slot {
+        Key key{};
+        Value value{};
+        std::uint32_t generation = 0;
+    };
+    std::size_t home(const Key& key) const { return Hash{}(key) & mask_; }
+    void put(const Key& key, const Value& value) {
+        for (std::size_t i = home(key);; i = (i + 1) & mask_) {
+            Slot& slot = slots_[i];
+            if (slot.generation != generation_) {
+                slot = {key, value, generation_};
+                ++count_;
+                return;
+            }
+            if (slot.key == key) {
+                slot.value = value;
+                return;
+            }
+        }
+    }
+    void grow() {
+        std::vector<Slot> old;
+        old.swap(slots_);
+        const std::uint32_t live = generation_;
+        slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{});
+        mask_ = slots_.size() - 1;
+        generation_ = 1;
+        count_ = 0;
+        for (const Slot& slot : old) {
+            if (slot.generation == live) put(slot.key, slot.value);
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+    std::uint32_t generation_ = 1;
 };
 
 // A layer's rectangle and the part of it that is safe from the system bars.
@@ -107,8 +180,12 @@ using Children = std::vector<const Node*>;
 
 // The size of each axis for the stack algorithm, which is written once for
 // both directions.
-inline double major(Axis axis, Size s) { return axis == Axis::horizontal ? s.width : s.height; }
-inline double minor(Axis axis, Size s) { return axis == Axis::horizontal ? s.height : s.width; }
+inline double major(Axis axis, Size s) {
+    return axis == Axis::horizontal ? s.width : s.height;
+}
+inline double minor(Axis axis, Size s) {
+    return axis == Axis::horizontal ? s.height : s.width;
+}
 inline std::optional<double> major(Axis axis, ProposedSize p) {
     return axis == Axis::horizontal ? p.width : p.height;
 }
@@ -124,15 +201,20 @@ inline ProposedSize along(Axis axis, std::optional<double> majorLength,
 // Symbol names we have artwork for. Unknown names take an empty glyph box.
 bool isKnownSymbol(std::string_view systemName);
 
+// A Label puts this much space between its symbol and its title.
+inline double labelSpacing(const Font& font) {
+    return 0.35 * font.pointSize();
+}
+
 class Pass {
-public:
+  public:
     explicit Pass(TextMeasurer& measurer) : measurer_(measurer) {}
 
     // Starts a pass: forgets every cached answer and environment. Component
     // bodies evaluated by earlier passes stay alive until `releaseComponents`.
     void begin(double scale, const std::function<double(const std::string&)>* scrollOffsets,
                LayoutTree* tree, std::string_view layer, LayoutStats* stats);
-    void releaseComponents() { retainedComponents_.clear(); }
+    void releaseComponents() { componentViews_.clear(); }
 
     const Environment* rootEnvironment() const { return rootEnvironment_; }
 
@@ -140,48 +222,85 @@ public:
     Size sizeOf(const Node& node, const Environment* env, ProposedSize proposal) {
         return measure(node, env, proposal).size;
     }
-    void place(const Node& node, const Environment* env, ProposedSize proposal, Point origin,
-               const Context& context, Folded folded);
+    // The length of `node` along `axis` when it is offered 0 there, whatever
+    // it is offered across, if that follows without laying it out; empty
+    // otherwise. Stacks use it to find their children's flexibility.
+    std::optional<double> lengthAtZero(const Node& node, const Environment* env, Axis axis);
 
-private:
+    // Places `node`, whose answer to `proposal` (`size`) its parent already
+    // knows, with its top-left corner at `origin`.
+    void place(const Node& node, const Environment* env, ProposedSize proposal, Point origin,
+               Size size, const Context& context, const Folded& folded);
+
+  private:
     // Shared machinery (Layout.cpp).
     Measured compute(const Node& node, const Environment* env, ProposedSize proposal);
     const Node& resolved(const Node& node);
+    Environment* newEnvironment(const Environment& from);
     const Children& children(const Node& container, const std::vector<View>& views);
     void flatten(const std::vector<View>& views, Children& out);
     enum class Derivation { modifier, stack, buttonLabel, navigationBar };
+    template <class Change>
     const Environment* derive(const Environment* parent, const void* by, Derivation how,
-                              const std::function<void(Environment&)>& change);
+                              Change&& change) {
+        const DeriveKey key{parent, by, how};
+        if (const Environment* const* found = derived_.find(key)) return *found;
+        Environment* env = newEnvironment(*parent);
+        change(*env);
+        derived_.insert(key, env);
+        return env;
+    }
     const Environment* modifierEnvironment(const Node& self, const Modifier& modifier,
                                            const Environment* env);
     int addEntry(const char* kind, Rect frame, const Context& context, const Folded& folded);
     std::string scrollKey() const;
-    void pushPath(std::string_view step) { path_.append(".").append(step); }
+
+    // The path from the layer's root to the view being placed, one step per
+    // level: a child's position, or one of these for views that are not
+    // children. Scroll keys are made from it only when a scroll view needs
+    // one.
+    static constexpr int kBackgroundStep = -1;
+    static constexpr int kOverlayStep = -2;
+    static constexpr int kFirstToolbarStep = -3;  // toolbar item n is kFirstToolbarStep - n
+    class PathStep {
+      public:
+        PathStep(std::vector<int>& path, int step) : path_(path) { path_.push_back(step); }
+        ~PathStep() { path_.pop_back(); }
+        PathStep(const PathStep&) = delete;
+        PathStep& operator=(const PathStep&) = delete;
+
+      private:
+        std::vector<int>& path_;
+    };
 
     // Modifiers (Layout.cpp).
     Measured measureModified(const Node& self, const ModifiedNode& node, const Environment* env,
                              ProposedSize proposal);
     void placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, const Context& context, Folded folded);
+                       ProposedSize proposal, Point origin, Size size, const Context& context,
+                       const Folded& folded);
     Size measureFrame(const Frame& frame, const Node& content, const Environment* env,
                       ProposedSize proposal, ProposedSize* childProposal, Size* childSize);
     void placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rect rect,
-                        const Environment* env, const Context& context, const char* step);
+                        const Environment* env, const Context& context, int step);
 
     // Containers (LayoutContainers.cpp).
     void sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
-                   ProposedSize proposal, std::vector<Slot>& slots);
-    Size stackSize(const StackSpec& spec, const std::vector<Slot>& slots) const;
+                   ProposedSize proposal, Slot* slots);
+    std::optional<double> stackLengthAtZero(const Node& self, const StackSpec& spec,
+                                            const Children& kids, const Environment* env,
+                                            Axis axis);
+    Size stackSize(const StackSpec& spec, const Slot* slots, std::size_t count) const;
     const Environment* stackEnvironment(const Node& self, Axis axis, const Environment* env);
     Measured measureStack(const Node& self, const StackSpec& spec, const Children& kids,
                           const Environment* env, ProposedSize proposal);
     void placeStack(const Node& self, const StackSpec& spec, const Children& kids,
-                    const Environment* env, ProposedSize proposal, Point origin,
+                    const Environment* env, ProposedSize proposal, Point origin, Size size,
                     const Context& context, const Folded& folded, bool withEntry);
     Measured measureZStack(const Node& self, const ZStackNode& node, const Environment* env,
                            ProposedSize proposal);
     void placeZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, const Context& context,
+                     ProposedSize proposal, Point origin, Size size, const Context& context,
                      const Folded& folded);
     struct GridShape {
         int columns = 1;
@@ -193,12 +312,12 @@ private:
     Measured measureGrid(const Node& self, const GridNode& node, const Environment* env,
                          ProposedSize proposal);
     void placeGrid(const Node& self, const GridNode& node, const Environment* env,
-                   ProposedSize proposal, Point origin, const Context& context,
+                   ProposedSize proposal, Point origin, Size size, const Context& context,
                    const Folded& folded);
     Measured measureScrollView(const ScrollViewNode& node, const Environment* env,
                                ProposedSize proposal);
     void placeScrollView(const Node& self, const ScrollViewNode& node, const Environment* env,
-                         ProposedSize proposal, Point origin, const Context& context,
+                         ProposedSize proposal, Point origin, Size size, const Context& context,
                          const Folded& folded);
 
     // Controls (LayoutControls.cpp).
@@ -207,25 +326,26 @@ private:
     Measured measureButton(const Node& self, const ButtonNode& node, const Environment* env,
                            ProposedSize proposal);
     void placeButton(const Node& self, const ButtonNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, const Context& context,
+                     ProposedSize proposal, Point origin, Size size, const Context& context,
                      const Folded& folded);
     Measured measureNavigationStack(const NavigationStackNode& node, const Environment* env,
                                     ProposedSize proposal);
     void placeNavigationStack(const Node& self, const NavigationStackNode& node,
                               const Environment* env, ProposedSize proposal, Point origin,
-                              const Context& context, const Folded& folded);
+                              Size size, const Context& context, const Folded& folded);
 
     // Leaves (LayoutLeaves.cpp).
-    Measured measureText(std::string_view text, const Font& font, const Environment& env,
-                         ProposedSize proposal);
-    Measured measureLabel(const LabelNode& node, const Environment& env, ProposedSize proposal);
+    // `owner` is the Text or Label node the text belongs to.
+    Measured measureText(const Node& owner, std::string_view text, const Font& font,
+                         const Environment* env, ProposedSize proposal);
+    Measured measureLabel(const Node& owner, const LabelNode& node, const Environment* env,
+                          ProposedSize proposal);
     Size symbolBox(std::string_view systemName, const Font& font) const;
     Size measureLeaf(const Node& node, const Environment& env, ProposedSize proposal) const;
     void placeText(const TextNode& node, const Measured& m, const Environment& env,
                    ProposedSize proposal, Rect rect, const Context& context, const Folded& folded);
     void placeLabel(const LabelNode& node, const Measured& m, const Environment& env,
-                    ProposedSize proposal, Rect rect, const Context& context,
-                    const Folded& folded);
+                    ProposedSize proposal, Rect rect, const Context& context, const Folded& folded);
     void placeLeaf(const Node& node, const Environment& env, Rect rect, const Context& context,
                    const Folded& folded);
 
@@ -249,6 +369,9 @@ private:
     struct DeriveKeyHash {
         std::size_t operator()(const DeriveKey& k) const noexcept;
     };
+    struct NodeHash {
+        std::size_t operator()(const Node* n) const noexcept;
+    };
 
     TextMeasurer& measurer_;
     double scale_ = 1;
@@ -258,13 +381,31 @@ private:
     LayoutStats* stats_ = nullptr;
 
     std::deque<Environment> environments_;
+    std::size_t environmentsUsed_ = 0;
     const Environment* rootEnvironment_ = nullptr;
-    std::unordered_map<DeriveKey, const Environment*, DeriveKeyHash> derived_;
-    std::unordered_map<QueryKey, Measured, QueryKeyHash> answers_;
-    std::unordered_map<const Node*, Children> children_;
-    std::unordered_map<const Node*, View> components_;
-    std::vector<View> retainedComponents_;
-    std::string path_;  // child positions from the layer's root, for scroll keys
+    FlatCache<DeriveKey, const Environment*, DeriveKeyHash> derived_;
+    // Each text's size on unwrapped lines, once measured: a text offered at
+    // least that width lays out the same, so it need not be measured again.
+    struct TextKey {
+        const Node* owner;
+        const Environment* env;
+        friend bool operator==(const TextKey&, const TextKey&) = default;
+    };
+    struct TextKeyHash {
+        std::size_t operator()(const TextKey& k) const noexcept;
+    };
+    FlatCache<TextKey, TextMetrics, TextKeyHash> unwrapped_;
+    FlatCache<QueryKey, Measured, QueryKeyHash> answers_;
+    std::vector<Slot> stackSlots_;  // see Measured::firstSlot
+    // Flattened children lists, kept across passes so their storage is reused.
+    FlatCache<const Node*, std::uint32_t, NodeHash> childrenIndex_;
+    std::deque<Children> childrenLists_;  // a deque: references stay valid as it grows
+    std::size_t childrenUsed_ = 0;
+    // Component bodies evaluated by this pass (indexed) and by earlier ones:
+    // entries point into them, so they live until `releaseComponents`.
+    FlatCache<const Node*, std::uint32_t, NodeHash> componentIndex_;
+    std::vector<View> componentViews_;
+    std::vector<int> path_;
 };
 
 }  // namespace ui::layout_detail

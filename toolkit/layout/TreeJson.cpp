@@ -111,9 +111,13 @@ void appendNumbers(std::string& out, std::initializer_list<double> values) {
     out += ']';
 }
 
-void appendRect(std::string& out, const Rect& r) { appendNumbers(out, {r.x, r.y, r.width, r.height}); }
+void appendRect(std::string& out, const Rect& r) {
+    appendNumbers(out, {r.x, r.y, r.width, r.height});
+}
 
-void appendColor(std::string& out, const Color& c) { appendNumbers(out, {c.r, c.g, c.b, c.a}); }
+void appendColor(std::string& out, const Color& c) {
+    appendNumbers(out, {c.r, c.g, c.b, c.a});
+}
 
 void appendStyle(std::string& out, const Style& style) {
     if (const auto* color = std::get_if<Color>(&style)) {

@@ -7,16 +7,19 @@ namespace ui::testing {
 namespace {
 
 View metricCard(const std::string& title, const std::string& value, const std::string& detail) {
-    return VStack(HorizontalAlignment::leading, 14,
-                  {Image("heart").font(Font::title2).foregroundStyle(Color::cyan),
-                   VStack(HorizontalAlignment::leading, 6,
-                          {Text::verbatim(title).font(Font::subheadline.weight(Font::Weight::semibold)),
-                           Text::verbatim(value).font(Font::title2.weight(Font::Weight::bold)),
-                           Text::verbatim(detail).font(Font::caption).fixedSize(false, true)})})
+    return VStack(
+               HorizontalAlignment::leading, 14,
+               {Image("heart").font(Font::title2).foregroundStyle(Color::cyan),
+                VStack(
+                    HorizontalAlignment::leading, 6,
+                    {Text::verbatim(title).font(Font::subheadline.weight(Font::Weight::semibold)),
+                     Text::verbatim(value).font(Font::title2.weight(Font::Weight::bold)),
+                     Text::verbatim(detail).font(Font::caption).fixedSize(false, true)})})
         .frame(Frame::maxWidth(infinity, Alignment::leading))
         .padding(16)
         .background(Color::white.opacity(0.08), RoundedRectangle(8, CornerStyle::continuous))
-        .overlay(RoundedRectangle(8, CornerStyle::continuous).stroke(Color::white.opacity(0.12), 1));
+        .overlay(
+            RoundedRectangle(8, CornerStyle::continuous).stroke(Color::white.opacity(0.12), 1));
 }
 
 View appointmentRow(const std::string& time, const std::string& title) {
@@ -35,24 +38,28 @@ View appointmentRow(const std::string& time, const std::string& title) {
 
 View appointmentCard() {
     return VStack(HorizontalAlignment::center, 0,
-                  {appointmentRow("09:30", "Posture scan"), Divider().overlay(Color::white.opacity(0.12)),
+                  {appointmentRow("09:30", "Posture scan"),
+                   Divider().overlay(Color::white.opacity(0.12)),
                    appointmentRow("13:15", "Blood Test review")})
         .padding(Edges::horizontal, 16)
         .background(Color::white.opacity(0.07), RoundedRectangle(8, CornerStyle::continuous));
 }
 
 View dashboard() {
-    View header = HStack(VerticalAlignment::center, 12,
-                         {RoundedRectangle(8, CornerStyle::continuous).frame(48, 48),
-                          Text::verbatim("Norvel Health").font(Font::system(30, Font::Weight::bold))});
+    View header =
+        HStack(VerticalAlignment::center, 12,
+               {RoundedRectangle(8, CornerStyle::continuous).frame(48, 48),
+                Text::verbatim("Norvel Health").font(Font::system(30, Font::Weight::bold))});
     View grid = LazyVGrid(GridItem::adaptive(150, infinity, 12), HorizontalAlignment::center, 12,
                           {metricCard("Blood Presssure", "120/80", "Right on target"),
                            metricCard("Pulse", "72", "Still ticking"),
                            metricCard("Hydration Level", "2.4 L", "Water target met")});
-    return ScrollView(VStack(HorizontalAlignment::leading, 24, {header, grid, appointmentCard()}).padding(20))
-        .background(LinearGradient{{Color::black, Color::white}, UnitPoint::topLeading,
-                                   UnitPoint::bottomTrailing},
-                    Edges::all);
+    return ScrollView(VStack(HorizontalAlignment::leading, 24, {header, grid, appointmentCard()})
+                          .padding(20))
+        .background(
+            LinearGradient{
+                {Color::black, Color::white}, UnitPoint::topLeading, UnitPoint::bottomTrailing},
+            Edges::all);
 }
 
 TEST_F(LayoutTest, MetricCardPlacesSymbolAndTextsFromItsEdges) {
@@ -83,7 +90,8 @@ TEST_F(LayoutTest, MetricCardPlacesSymbolAndTextsFromItsEdges) {
 
 TEST_F(LayoutTest, AppointmentTitlesLineUp84PointsFromTheCardEdge) {
     LayoutTree tree = layout(dashboard());
-    const LaidOutView& card = nthKind(tree, "RoundedRectangle", 7);  // badge, then three cards of two
+    const LaidOutView& card =
+        nthKind(tree, "RoundedRectangle", 7);  // badge, then three cards of two
     for (const char* title : {"Posture scan", "Blood Test review"}) {
         EXPECT_EQ(withText(tree, title).frame.x, card.frame.x + 84) << title;
     }

@@ -7,9 +7,9 @@ using ControlsLayout = LayoutTest;
 
 TEST_F(ControlsLayout, AutomaticButtonsDrawTheirLabelInTheAccentOrTint) {
     int taps = 0;
-    LayoutTree tree = layout(VStack({Button("Done", [&] { ++taps; }),
-                                     Button("Tinted", [] {}).tint(Color::pink),
-                                     Button("OK", ButtonRole::cancel)}));
+    LayoutTree tree =
+        layout(VStack({Button("Done", [&] { ++taps; }), Button("Tinted", [] {}).tint(Color::pink),
+                       Button("OK", ButtonRole::cancel)}));
     const int done = findKind(tree, "Button");
     const LaidOutView& button = tree.views[static_cast<std::size_t>(done)];
     EXPECT_TRUE(button.isButton);
@@ -62,7 +62,8 @@ TEST_F(ControlsLayout, DividerIsOneDevicePixelAcrossItsStack) {
     EXPECT_DOUBLE_EQ(across.frame.height, 1.0 / 3);
     EXPECT_EQ(across.fill, std::optional<Style>(Color::rgb255(84, 84, 88, 0.6)));
     // The overlay lies over the divider with its thickness.
-    EXPECT_EQ(tree.views[static_cast<std::size_t>(findKind(tree, "Divider")) + 1].frame, across.frame);
+    EXPECT_EQ(tree.views[static_cast<std::size_t>(findKind(tree, "Divider")) + 1].frame,
+              across.frame);
     const LaidOutView& upright = nthKind(tree, "Divider", 1);
     EXPECT_DOUBLE_EQ(upright.frame.width, 1.0 / 3);
     EXPECT_DOUBLE_EQ(upright.frame.height, 30);
@@ -71,10 +72,12 @@ TEST_F(ControlsLayout, DividerIsOneDevicePixelAcrossItsStack) {
 
 TEST_F(ControlsLayout, ShapesFillTheProposalAndTheForegroundStyle) {
     EXPECT_EQ(sizeOf(Rectangle(), {}), (Size{10, 10}));
-    LinearGradient gradient{{Color::black, Color::white}, UnitPoint::topLeading, UnitPoint::bottomTrailing};
-    LayoutTree tree = layout(ZStack({gradientView(gradient), Rectangle(), RoundedRectangle(8).stroke(Color::mint, 2)})
-                                 .foregroundStyle(Color::orange),
-                             {50, 60});
+    LinearGradient gradient{
+        {Color::black, Color::white}, UnitPoint::topLeading, UnitPoint::bottomTrailing};
+    LayoutTree tree = layout(
+        ZStack({gradientView(gradient), Rectangle(), RoundedRectangle(8).stroke(Color::mint, 2)})
+            .foregroundStyle(Color::orange),
+        {50, 60});
     EXPECT_EQ(tree.views[1].kind, "LinearGradient");
     EXPECT_EQ(tree.views[1].fill, std::optional<Style>(gradient));
     EXPECT_EQ(tree.views[2].frame, (Rect{0, 0, 50, 60}));
@@ -87,15 +90,15 @@ TEST_F(ControlsLayout, ShapesFillTheProposalAndTheForegroundStyle) {
 TEST_F(ControlsLayout, NavigationStackPutsTheBarAndItsItemsAboveTheRoot) {
     bool dismissed = false;
     LinearGradient gradient{{Color::black, Color::white}};
-    View screen = NavigationStack(
-        ScrollView(VStack({Text::verbatim("body")}).padding(20))
-            .background(gradient, Edges::all)
-            .toolbar({ToolbarItem{ToolbarPlacement::topBarTrailing,
-                                  Button("Done", [&] { dismissed = true; })}}));
+    View screen =
+        NavigationStack(ScrollView(VStack({Text::verbatim("body")}).padding(20))
+                            .background(gradient, Edges::all)
+                            .toolbar({ToolbarItem{ToolbarPlacement::topBarTrailing,
+                                                  Button("Done", [&] { dismissed = true; })}}));
     LayoutTree tree = layout(screen, {390, 800}, {20, 0, 0, 0});
-    EXPECT_EQ(kinds(tree), (std::vector<std::string>{"NavigationStack", "Rectangle", "ScrollView",
-                                                     "VStack", "Text", "NavigationBar", "Button",
-                                                     "Text"}));
+    EXPECT_EQ(kinds(tree),
+              (std::vector<std::string>{"NavigationStack", "Rectangle", "ScrollView", "VStack",
+                                        "Text", "NavigationBar", "Button", "Text"}));
     EXPECT_EQ(tree.views[0].frame, (Rect{0, 20, 390, 780}));
     EXPECT_EQ(tree.views[1].frame, (Rect{0, 0, 390, 800}));  // the gradient runs under the bars
     EXPECT_EQ(tree.views[2].frame, (Rect{0, 64, 390, 736}));

@@ -4,14 +4,17 @@ namespace ui::testing {
 namespace {
 
 // Cells that fill their column, so their frames show the columns.
-View cell(double height) { return Rectangle().frame(Frame::maxWidth(infinity)).frame(Frame::fixed(std::nullopt, height)); }
+View cell(double height) {
+    return Rectangle().frame(Frame::maxWidth(infinity)).frame(Frame::fixed(std::nullopt, height));
+}
 
 View grid(std::vector<View> cells) {
     return LazyVGrid(GridItem::adaptive(150, infinity, 12), HorizontalAlignment::center, 12,
                      std::move(cells));
 }
 
-class GridColumns : public LayoutTest, public ::testing::WithParamInterface<std::pair<double, int>> {};
+class GridColumns : public LayoutTest,
+                    public ::testing::WithParamInterface<std::pair<double, int>> {};
 
 TEST_P(GridColumns, AsManyMinimumWidthColumnsAsFit) {
     auto [width, columns] = GetParam();
@@ -52,7 +55,8 @@ TEST_F(LayoutTest, ScrollViewOffersUnspecifiedHeightAndTakesAllItIsOffered) {
     EXPECT_EQ(nthKind(narrow, "Rectangle").frame, (Rect{145, 0, 100, 30}));
 }
 
-class ScrollOffset : public LayoutTest, public ::testing::WithParamInterface<std::pair<double, double>> {};
+class ScrollOffset : public LayoutTest,
+                     public ::testing::WithParamInterface<std::pair<double, double>> {};
 
 TEST_P(ScrollOffset, IsClampedToTheContent) {
     auto [asked, applied] = GetParam();

@@ -18,7 +18,7 @@
 namespace ui::testing {
 
 class LayoutTest : public ::testing::Test {
-protected:
+  protected:
     LayoutTree layout(const View& view, Size size = {390, 844}, EdgeInsets safeArea = {}) {
         LayoutTree tree;
         engine.layout(view, {0, 0, size.width, size.height}, safeArea, tree);
@@ -68,7 +68,9 @@ inline const LaidOutView& nthKind(const LayoutTree& tree, const std::string& kin
 }
 
 // A fixed-size block: handy as a stack child whose size is known exactly.
-inline View box(double width, double height) { return Rectangle().frame(width, height); }
+inline View box(double width, double height) {
+    return Rectangle().frame(width, height);
+}
 
 inline std::vector<std::string> kinds(const LayoutTree& tree) {
     std::vector<std::string> out;
@@ -82,5 +84,7 @@ namespace ui {
 inline void PrintTo(const Rect& r, std::ostream* os) {
     *os << "{" << r.x << ", " << r.y << ", " << r.width << ", " << r.height << "}";
 }
-inline void PrintTo(const Size& s, std::ostream* os) { *os << "{" << s.width << ", " << s.height << "}"; }
+inline void PrintTo(const Size& s, std::ostream* os) {
+    *os << "{" << s.width << ", " << s.height << "}";
+}
 }  // namespace ui

@@ -54,6 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       WrapCase{"aaa bbb ccc", 7, 1, 7, 1, true},  // "aaa bb…"
                       WrapCase{"aaa bbb ccc ddd", 7, 2, 7, 2, false},
                       WrapCase{"aaa bbb ccc ddd e", 7, 2, 7, 2, true},
+                      WrapCase{"x\nab cd ef", 2, 2, 2, 2, true},  // "x", "a…"
+                      WrapCase{"aaa bbb\nccc", 7, 0, 7, 2, false},
                       WrapCase{"ab cd", 2, 0, 2, 2, false},  // the space hangs
                       WrapCase{"Grüße ✓", std::nullopt, 0, 7, 1, false},
                       WrapCase{"", std::nullopt, 0, 0, 1, false}));

@@ -7,7 +7,8 @@ using ModifierLayout = LayoutTest;
 
 TEST_F(ModifierLayout, FixedFrameReportsItsSidesAndAlignsTheChild) {
     // "hi" is 17 wide; the frame is 54 wide and as tall as the text.
-    LayoutTree leading = layout(Text::verbatim("hi").frame(Frame::width(54, Alignment::leading)), {54, 22});
+    LayoutTree leading =
+        layout(Text::verbatim("hi").frame(Frame::width(54, Alignment::leading)), {54, 22});
     EXPECT_EQ(withText(leading, "hi").frame, (Rect{0, 0, 17, 22}));
     EXPECT_EQ(withText(leading, "hi").outerFrame, (Rect{0, 0, 54, 22}));
 
@@ -23,7 +24,7 @@ struct FlexCase {
 };
 
 class FlexibleFrame : public LayoutTest, public ::testing::WithParamInterface<int> {
-protected:
+  protected:
     static Frame minimumWidth(double w) {
         Frame f;
         f.minimumWidth = w;
@@ -32,9 +33,9 @@ protected:
     static std::vector<FlexCase> cases() {
         auto text = Text::verbatim("abcd");  // 34 × 22
         return {
-            {Frame::maxWidth(infinity), text, {200, 50}, {200, 22}},         // takes the proposal
+            {Frame::maxWidth(infinity), text, {200, 50}, {200, 22}},          // takes the proposal
             {Frame::maxWidth(infinity), box(300, 10), {200, 50}, {300, 10}},  // or the larger child
-            {Frame::maxWidth(infinity), text, {}, {34, 22}},                  // ideal when unspecified
+            {Frame::maxWidth(infinity), text, {}, {34, 22}},  // ideal when unspecified
             {Frame::maxWidth(80), Rectangle(), {200, 50}, {80, 50}},
             {minimumWidth(100), box(30, 10), {50, 50}, {100, 10}},
         };
@@ -54,8 +55,10 @@ TEST_F(ModifierLayout, PaddingShrinksTheProposalNeverBelowZero) {
     EXPECT_EQ(nthKind(tree, "Rectangle").outerFrame, (Rect{0, 0, 100, 100}));
 
     EXPECT_EQ(sizeOf(Rectangle().padding(60), {100, 100}), (Size{120, 120}));
-    EXPECT_EQ(sizeOf(Text::verbatim("ab").padding(Edges::horizontal, 12).padding(Edges::vertical, 10), {}),
-              (Size{17 + 24, 22 + 20}));
+    EXPECT_EQ(
+        sizeOf(Text::verbatim("ab").padding(Edges::horizontal, 12).padding(Edges::vertical, 10),
+               {}),
+        (Size{17 + 24, 22 + 20}));
 }
 
 TEST_F(ModifierLayout, FixedSizeAsksForTheIdealSizeOnItsAxes) {
@@ -65,7 +68,8 @@ TEST_F(ModifierLayout, FixedSizeAsksForTheIdealSizeOnItsAxes) {
     EXPECT_EQ(withText(squeezed, text).frame.height, 22);
     EXPECT_TRUE(withText(squeezed, text).truncated);
     // ...unless it is fixed vertically: then it wraps and takes all its lines.
-    LayoutTree fixed = layout(VStack({Text::verbatim(text).fixedSize(false, true)}).frame(40, 20), {40, 20});
+    LayoutTree fixed =
+        layout(VStack({Text::verbatim(text).fixedSize(false, true)}).frame(40, 20), {40, 20});
     EXPECT_EQ(withText(fixed, text).frame.height, 66);
     EXPECT_FALSE(withText(fixed, text).truncated);
     // Fixed horizontally it stays on one line and overflows.
@@ -79,8 +83,8 @@ TEST_F(ModifierLayout, BackgroundAndOverlayTakeTheModifiedSizeAndBracketItsEntri
                     .background(fill, RoundedRectangle(8, CornerStyle::continuous))
                     .overlay(RoundedRectangle(8, CornerStyle::continuous).stroke(line, 1));
     LayoutTree tree = layout(view, {100, 100});
-    EXPECT_EQ(kinds(tree), (std::vector<std::string>{"RoundedRectangle", "VStack", "Text",
-                                                     "RoundedRectangle"}));
+    EXPECT_EQ(kinds(tree),
+              (std::vector<std::string>{"RoundedRectangle", "VStack", "Text", "RoundedRectangle"}));
     const Rect padded{(100 - 45.5) / 2, (100 - 42) / 2, 45.5, 42};
     EXPECT_EQ(tree.views[0].frame, padded);
     EXPECT_EQ(tree.views[3].frame, padded);
@@ -112,12 +116,14 @@ TEST_F(ModifierLayout, BackgroundIgnoringTheSafeAreaRunsToTheWindowEdgesItTouche
 
 TEST_F(ModifierLayout, GesturesAndAccessibilityFoldIntoTheModifiedEntry) {
     bool pressed = false;
-    View badge = ZStack({RoundedRectangle(8, CornerStyle::continuous).fill(Color::cyan).frame(48, 48),
-                         Image("cross.case.fill").font(Font::title2)})
-                     .contentShape(Rectangle())
-                     .onLongPressGesture(1.2, 10, [&] { pressed = true; })
-                     .padding(4)
-                     .accessibilityLabel(LocalizedString::verbatimText("Badge"));
+    View badge =
+        ZStack({RoundedRectangle(8, CornerStyle::continuous).fill(Color::cyan).frame(48, 48),
+                Image("cross.case.fill").font(Font::title2)})
+            .contentShape(Rectangle())
+            .padding(2)  // not part of the touch area
+            .onLongPressGesture(1.2, 10, [&] { pressed = true; })
+            .padding(4)
+            .accessibilityLabel(LocalizedString::verbatimText("Badge"));
     LayoutTree tree = layout(VStack({badge, Text::verbatim("name")}), {100, 100});
     const LaidOutView& zstack = nthKind(tree, "ZStack");
     ASSERT_NE(zstack.longPress, nullptr);
@@ -126,7 +132,7 @@ TEST_F(ModifierLayout, GesturesAndAccessibilityFoldIntoTheModifiedEntry) {
     EXPECT_TRUE(pressed);
     EXPECT_EQ(zstack.hitFrame, zstack.frame);  // the content shape's rectangle
     EXPECT_EQ(zstack.frame.width, 48);
-    EXPECT_EQ(zstack.outerFrame.width, 56);
+    EXPECT_EQ(zstack.outerFrame.width, 60);
     EXPECT_EQ(zstack.accessibilityLabel, "Badge");
     const LaidOutView& name = withText(tree, "name");
     EXPECT_EQ(name.longPress, nullptr);

@@ -6,8 +6,8 @@ namespace {
 using StackLayout = LayoutTest;
 
 TEST_F(StackLayout, ExplicitSpacingStandsOnBothSidesOfASpacer) {
-    LayoutTree tree = layout(HStack(VerticalAlignment::center, 14, {box(10, 10), Spacer(), box(20, 10)}),
-                             {200, 50});
+    LayoutTree tree = layout(
+        HStack(VerticalAlignment::center, 14, {box(10, 10), Spacer(), box(20, 10)}), {200, 50});
     const Rect a = nthKind(tree, "Rectangle", 0).frame;
     const Rect spacer = nthKind(tree, "Spacer").frame;
     const Rect b = nthKind(tree, "Rectangle", 1).frame;
@@ -28,8 +28,8 @@ TEST_F(StackLayout, DefaultGapIsEightBetweenViewsAndNoneNextToSpacers) {
 TEST_F(StackLayout, LeastFlexibleChildIsSizedFirst) {
     // The fixed box goes first although it is written second, so the text is
     // offered what the box leaves (50) and wraps; source order is kept on screen.
-    LayoutTree tree = layout(HStack(VerticalAlignment::top, 0, {Text::verbatim("aaaaaaaa"), box(100, 10)}),
-                             {150, 100});
+    LayoutTree tree = layout(
+        HStack(VerticalAlignment::top, 0, {Text::verbatim("aaaaaaaa"), box(100, 10)}), {150, 100});
     const LaidOutView& text = withText(tree, "aaaaaaaa");
     EXPECT_EQ(text.frame.width, 5 * 8.5);
     EXPECT_EQ(text.frame.height, 44);
@@ -45,8 +45,8 @@ TEST_F(StackLayout, SpacersKeepTheirMinimumAndShareWhatIsLeft) {
     EXPECT_EQ(nthKind(tree, "Spacer").frame.width, 148 - 17 * 8.5 + 12);
     EXPECT_EQ(nthKind(tree, "Rectangle").frame.maxX(), 200);
 
-    LayoutTree shared = layout(HStack(VerticalAlignment::center, 0, {Spacer(), box(10, 10), Spacer()}),
-                               {110, 10});
+    LayoutTree shared =
+        layout(HStack(VerticalAlignment::center, 0, {Spacer(), box(10, 10), Spacer()}), {110, 10});
     EXPECT_EQ(nthKind(shared, "Spacer", 0).frame.width, 50);
     EXPECT_EQ(nthKind(shared, "Rectangle").frame.x, 50);
 }
@@ -55,8 +55,8 @@ TEST_F(StackLayout, FlexibleChildrenSplitTheRemainderEqually) {
     EXPECT_EQ(sizeOf(HStack(VerticalAlignment::center, 0, {Rectangle(), Rectangle(), box(60, 5)}),
                      {300, 20}),
               (Size{300, 20}));
-    LayoutTree tree = layout(HStack(VerticalAlignment::center, 0, {Rectangle(), Rectangle(), box(60, 5)}),
-                             {300, 20});
+    LayoutTree tree = layout(
+        HStack(VerticalAlignment::center, 0, {Rectangle(), Rectangle(), box(60, 5)}), {300, 20});
     EXPECT_EQ(nthKind(tree, "Rectangle", 0).frame.width, 120);
     EXPECT_EQ(nthKind(tree, "Rectangle", 1).frame.x, 120);
 }
@@ -64,13 +64,15 @@ TEST_F(StackLayout, FlexibleChildrenSplitTheRemainderEqually) {
 TEST_F(StackLayout, UnspecifiedLengthGivesEveryChildItsIdealSize) {
     // A Rectangle's ideal height is 10; across the stack it still takes the
     // offered width.
-    EXPECT_EQ(sizeOf(VStack(HorizontalAlignment::center, 0, {Rectangle(), box(30, 7)}), {100, std::nullopt}),
+    EXPECT_EQ(sizeOf(VStack(HorizontalAlignment::center, 0, {Rectangle(), box(30, 7)}),
+                     {100, std::nullopt}),
               (Size{100, 17}));
     EXPECT_EQ(sizeOf(VStack({Text::verbatim("ab"), Spacer()}), {}), (Size{17, 22 + 8}));
 }
 
-class StackAlignment : public LayoutTest,
-                       public ::testing::WithParamInterface<std::pair<HorizontalAlignment, double>> {};
+class StackAlignment
+    : public LayoutTest,
+      public ::testing::WithParamInterface<std::pair<HorizontalAlignment, double>> {};
 
 TEST_P(StackAlignment, PlacesChildrenAcrossTheUnionOfTheirWidths) {
     auto [alignment, x] = GetParam();
@@ -90,7 +92,8 @@ TEST_F(StackLayout, GroupsAreFlattenedAndEmptyViewsTakeNoGap) {
                         {Group({box(10, 10), box(10, 10)}), EmptyView(), box(10, 10)});
     EXPECT_EQ(sizeOf(stack, {}), (Size{10, 50}));
     LayoutTree tree = layout(stack, {10, 50});
-    EXPECT_EQ(kinds(tree), (std::vector<std::string>{"VStack", "Rectangle", "Rectangle", "Rectangle"}));
+    EXPECT_EQ(kinds(tree),
+              (std::vector<std::string>{"VStack", "Rectangle", "Rectangle", "Rectangle"}));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(nthKind(tree, "Rectangle", i).parent, 0);
 }
 

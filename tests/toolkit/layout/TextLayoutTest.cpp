@@ -55,7 +55,8 @@ TEST_F(TextLayout, SeveralLinesShrinkToTheLargestFactorThatFits) {
     EXPECT_LE(text.fontScale, 50.0 / 54);
     EXPECT_DOUBLE_EQ(text.frame.height, 2 * 16 * text.fontScale);
 
-    LayoutTree cut = layout(Text::verbatim("aaaa aaaa aaaa").font(Font::caption).lineLimit(2), {50, 100});
+    LayoutTree cut =
+        layout(Text::verbatim("aaaa aaaa aaaa").font(Font::caption).lineLimit(2), {50, 100});
     EXPECT_TRUE(withText(cut, "aaaa aaaa aaaa").truncated);
     EXPECT_EQ(withText(cut, "aaaa aaaa aaaa").fontScale, 1);
 }
@@ -72,13 +73,15 @@ TEST_F(TextLayout, EntriesCarryTheInheritedEnvironment) {
     LayoutTree tree = layout(view);
     setStringTable({});
 
-    const LaidOutView& looked = withText(tree, "Patient: %@ John!");  // the argument is not looked up
+    const LaidOutView& looked =
+        withText(tree, "Patient: %@ John!");  // the argument is not looked up
     EXPECT_EQ(looked.font, Font::headline);
     EXPECT_EQ(looked.resolvedFont.weight, Font::Weight::semibold);
     EXPECT_EQ(looked.foreground, std::optional<Style>(Color::white.opacity(0.86)));
     EXPECT_EQ(looked.accessibilityLabel, "Patient: %@ John!");
     EXPECT_FALSE(looked.selectable);
-    EXPECT_EQ(withText(tree, "Demo chart for Patient: %@").foreground, std::optional<Style>(Color::mint));
+    EXPECT_EQ(withText(tree, "Demo chart for Patient: %@").foreground,
+              std::optional<Style>(Color::mint));
     EXPECT_TRUE(withText(tree, "plain").selectable);
 
     LayoutTree plain = layout(Text::verbatim("x"));
