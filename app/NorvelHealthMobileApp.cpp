@@ -1,5 +1,7 @@
 #include "app/NorvelHealthMobileApp.hpp"
 
+#include <clocale>
+
 #include "dashboard/ContentView.hpp"
 #include "resources/Localization.hpp"
 #include "toolkit/core/StringTable.hpp"
@@ -11,6 +13,10 @@ ui::WindowGroup Norvel_Health_MobileApp::body() const {
 namespace app {
 
 void installPlatformServices() {
+    // Messages follow the user's language; numbers and everything else stay
+    // in the C locale, so parsing never depends on the desktop's settings.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
     ui::setStringTable([](const std::string& key) { return resources::localizedString(key); });
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -41,15 +43,26 @@ TEST(Soak, RandomInputKeepsTheDashboardConsistent) {
 
     std::mt19937 random(20261208);
     std::uniform_real_distribution<double> x(-10, 400), y(-10, 860), unit(0, 1);
-    // Points of interest are hit far more often than chance would: the
-    // badge, the imaging button, the sheet's Done and the alert's OK.
-    const std::vector<Point> hotSpots = {{44, 44}, {330, 790}, {350, 70}, {195, 470}, {195, 300}};
+    // Half the touches go to something that takes them (the badge, a
+    // button, a selectable value), read off the current tree, so the stream
+    // reaches the presentations far more often than chance would.
+    auto hotSpot = [&](const LayoutTree& tree) -> std::optional<Point> {
+        std::vector<Point> spots;
+        for (const auto& v : tree.views) {
+            if (v.isButton || v.longPress || v.selectable) spots.push_back({v.frame.midX(), v.frame.midY()});
+        }
+        if (spots.empty()) return std::nullopt;
+        return spots[random() % spots.size()];
+    };
     double now = 0;
     bool down = false;
+    long sheetsOpened = 0, alertsOpened = 0;
+    bool sheetWasUp = false, alertWasUp = false;
     long events = eventsToRun();
     for (long i = 0; i < events; ++i) {
         double r = unit(random);
-        Point p = unit(random) < 0.4 ? hotSpots[random() % hotSpots.size()] : Point{x(random), y(random)};
+        Point p{x(random), y(random)};
+        if (unit(random) < 0.5) p = hotSpot(runtime.tree()).value_or(p);
         if (r < 0.2) {
             if (down) runtime.pointerUp(p, now);
             runtime.pointerDown(p, now);
@@ -85,7 +98,16 @@ TEST(Soak, RandomInputKeepsTheDashboardConsistent) {
         ASSERT_EQ(runtime.sheetPresented(), screen.isShowingDiagnosticScreen.wrappedValue());
         ASSERT_EQ(runtime.alertPresented(), screen.isShowingImagingPointer.wrappedValue());
         ASSERT_EQ(dashboardTexts(tree), initialTexts) << "event " << i;
+        sheetsOpened += sheetsUp && !sheetWasUp;
+        alertsOpened += alertsUp && !alertWasUp;
+        sheetWasUp = sheetsUp;
+        alertWasUp = alertsUp;
     }
+    // A stream that never reached either presentation would prove little.
+    EXPECT_GT(sheetsOpened, 0);
+    EXPECT_GT(alertsOpened, 0);
+    std::printf("soak: %ld events, sheet opened %ld times, alert %ld times\n", events, sheetsOpened,
+                alertsOpened);
     foundation::setCurrentClock(nullptr);
 }
 
