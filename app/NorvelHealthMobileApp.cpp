@@ -13,9 +13,9 @@ ui::WindowGroup Norvel_Health_MobileApp::body() const {
 namespace app {
 
 void installPlatformServices() {
-    // Messages follow the user's language; numbers and everything else stay
-    // in the C locale, so parsing never depends on the desktop's settings.
-    std::setlocale(LC_CTYPE, "");
+    // Messages follow the user's language (the catalogue is read as UTF-8
+    // whatever the character locale); numbers and everything else stay in
+    // the C locale, so parsing never depends on the desktop's settings.
     std::setlocale(LC_MESSAGES, "");
     ui::setStringTable([](const std::string& key) { return resources::localizedString(key); });
 }
