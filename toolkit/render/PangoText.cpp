@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "toolkit/render/FontSetup.hpp"
 #include "toolkit/render/Symbols.hpp"
 
 namespace ui::text {
@@ -55,6 +56,8 @@ struct DescriptionDeleter {
 
 PangoContext* sharedContext() {
     static PangoContext* context = [] {
+        // The font map reads fontconfig's configuration when it is made.
+        setUpFonts();
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
         cairo_font_options_t* options = cairo_font_options_create();
         // Grey antialiasing works on every background and at every scale;
