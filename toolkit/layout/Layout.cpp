@@ -33,7 +33,12 @@ std::uint64_t rotate(std::uint64_t v, int by) {
     return (v << by) | (v >> (64 - by));
 }
 
-// A proposal as this pass stores it: no negative lengths.
+// A proposal as this pass stores it: no negative lengths. Proposals made
+// inside the pass are clamped where they are made; this catches what
+// callers pass in.
+bool isNegative(const ProposedSize& p) {
+    return (p.width && !(*p.width >= 0)) || (p.height && !(*p.height >= 0));
+}
 ProposedSize sanitized(ProposedSize p) {
     if (p.width && !(*p.width >= 0)) p.width = 0;
     if (p.height && !(*p.height >= 0)) p.height = 0;
@@ -264,8 +269,8 @@ std::string Pass::scrollKey() const {
 
 // ---- Queries -------------------------------------------------------------
 
-Measured Pass::measure(const Node& node, const Environment* env, ProposedSize proposal) {
-    proposal = sanitized(proposal);
+Measured Pass::measure(const Node& node, const Environment* env, const ProposedSize& proposal) {
+    if (isNegative(proposal)) return measure(node, env, sanitized(proposal));
     if (!isCached(node)) return compute(node, env, proposal);
     ++stats_->sizeQueries;
     const QueryKey key{&node, env, proposal.width.value_or(kUnspecified),
@@ -279,7 +284,7 @@ Measured Pass::measure(const Node& node, const Environment* env, ProposedSize pr
     return answer;
 }
 
-Measured Pass::compute(const Node& node, const Environment* env, ProposedSize proposal) {
+Measured Pass::compute(const Node& node, const Environment* env, const ProposedSize& proposal) {
     const Node::Value& v = node.value;
     switch (v.index()) {
         case kind<ModifiedNode>():
@@ -304,9 +309,11 @@ Measured Pass::compute(const Node& node, const Environment* env, ProposedSize pr
             return measureButton(node, as<ButtonNode>(v), env, proposal);
         case kind<ComponentNode>():
             return measure(resolved(node), env, proposal);
-        case kind<TextNode>():
-            return measureText(node, localized(as<TextNode>(v).string), env->fontOrBody(), env,
-                               proposal);
+        case kind<TextNode>(): {
+            std::string storage;
+            return measureText(node, shownText(as<TextNode>(v).string, storage), env->fontOrBody(),
+                               env, proposal);
+        }
         case kind<LabelNode>():
             return measureLabel(node, as<LabelNode>(v), env, proposal);
         default:
@@ -314,9 +321,8 @@ Measured Pass::compute(const Node& node, const Environment* env, ProposedSize pr
     }
 }
 
-void Pass::place(const Node& node, const Environment* env, ProposedSize proposal, Point origin,
-                 Size size, const Context& context, const Folded& folded) {
-    proposal = sanitized(proposal);
+void Pass::place(const Node& node, const Environment* env, const ProposedSize& proposal,
+                 Point origin, Size size, const Context& context, const Folded& folded) {
     const Rect rect{origin.x, origin.y, size.width, size.height};
     const Node::Value& v = node.value;
     switch (v.index()) {
@@ -373,7 +379,8 @@ void Pass::place(const Node& node, const Environment* env, ProposedSize proposal
 // ---- Modifiers -----------------------------------------------------------
 
 Size Pass::measureFrame(const Frame& frame, const Node& content, const Environment* env,
-                        ProposedSize proposal, ProposedSize* childProposal, Size* childSize) {
+                        const ProposedSize& proposal, ProposedSize* childProposal,
+                        Size* childSize) {
     // Per axis: a fixed length is proposed and reported as it is. A flexible
     // axis proposes the proposal clamped to its bounds and reports the
     // child's size pulled towards the proposal, within the bounds: with
@@ -420,7 +427,7 @@ Size Pass::measureFrame(const Frame& frame, const Node& content, const Environme
 }
 
 Measured Pass::measureModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                               ProposedSize proposal) {
+                               const ProposedSize& proposal) {
     const Node& content = node.content.node();
     const Modifier& m = node.modifier;
     switch (m.index()) {
@@ -473,7 +480,7 @@ void Pass::placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rec
         }
     }
     const Node& node = secondary.node();
-    ProposedSize proposal{rect.width, rect.height};
+    const ProposedSize& proposal{rect.width, rect.height};
     Size size = sizeOf(node, env, proposal);
     Point origin{rect.x + (rect.width - size.width) / 2, rect.y + (rect.height - size.height) / 2};
     PathStep stepIn(path_, step);
@@ -481,8 +488,8 @@ void Pass::placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rec
 }
 
 void Pass::placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                         ProposedSize proposal, Point origin, Size size, const Context& context,
-                         const Folded& above) {
+                         const ProposedSize& proposal, Point origin, Size size,
+                         const Context& context, const Folded& above) {
     const Node& content = node.content.node();
     const Rect rect{origin.x, origin.y, size.width, size.height};
     // Most links of a chain add nothing to the entry, so what the links
@@ -619,7 +626,7 @@ void LayoutEngine::layout(const View& root, Rect bounds, EdgeInsets safeArea, La
     region.safe = {bounds.x + safeArea.leading, bounds.y + safeArea.top,
                    std::max(0.0, bounds.width - safeArea.horizontal()),
                    std::max(0.0, bounds.height - safeArea.vertical())};
-    ProposedSize proposal{region.safe.width, region.safe.height};
+    const ProposedSize& proposal{region.safe.width, region.safe.height};
     const Environment* env = impl_->pass.rootEnvironment();
     Size size = impl_->pass.sizeOf(root.node(), env, proposal);
     // A root smaller than the safe area sits in its middle, as a window's

@@ -160,7 +160,7 @@ std::optional<double> Pass::stackLengthAtZero(const Node& self, const StackSpec&
 }
 
 void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
-                     ProposedSize proposal, Slot* slots) {
+                     const ProposedSize& proposal, Slot* slots) {
     const Axis axis = spec.axis;
     const std::optional<double> cross = minor(axis, proposal);
     for (std::size_t i = 0; i < kids.size(); ++i) slots[i] = Slot{kids[i], {}, {}};
@@ -247,7 +247,7 @@ Size Pass::stackSize(const StackSpec& spec, const Slot* slots, std::size_t count
 }
 
 Measured Pass::measureStack(const Node& self, const StackSpec& spec, const Children& kids,
-                            const Environment* env, ProposedSize proposal) {
+                            const Environment* env, const ProposedSize& proposal) {
     ScratchBuffer<Slot> slots(kids.size());
     sizeStack(spec, kids, stackEnvironment(self, spec.axis, env), proposal, slots.data());
     Measured m(stackSize(spec, slots.data(), kids.size()));
@@ -259,7 +259,7 @@ Measured Pass::measureStack(const Node& self, const StackSpec& spec, const Child
 }
 
 void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& kids,
-                      const Environment* env, ProposedSize proposal, Point origin, Size size,
+                      const Environment* env, const ProposedSize& proposal, Point origin, Size size,
                       const Context& context, const Folded& folded, bool withEntry) {
     const Environment* childEnv = stackEnvironment(self, spec.axis, env);
     const Measured m = measure(self, env, proposal);
@@ -291,7 +291,7 @@ void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& k
 // ---- ZStack --------------------------------------------------------------
 
 Measured Pass::measureZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                             ProposedSize proposal) {
+                             const ProposedSize& proposal) {
     Size size;
     for (const Node* child : children(self, node.children)) {
         Size s = sizeOf(*child, env, proposal);
@@ -302,8 +302,8 @@ Measured Pass::measureZStack(const Node& self, const ZStackNode& node, const Env
 }
 
 void Pass::placeZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, Size size, const Context& context,
-                       const Folded& folded) {
+                       const ProposedSize& proposal, Point origin, Size size,
+                       const Context& context, const Folded& folded) {
     Context inner = context;
     inner.parent =
         addEntry("ZStack", {origin.x, origin.y, size.width, size.height}, context, folded);
@@ -319,7 +319,7 @@ void Pass::placeZStack(const Node& self, const ZStackNode& node, const Environme
 
 // ---- LazyVGrid -----------------------------------------------------------
 
-Pass::GridShape Pass::gridShape(const GridNode& node, ProposedSize proposal) const {
+Pass::GridShape Pass::gridShape(const GridNode& node, const ProposedSize& proposal) const {
     // One adaptive item makes as many columns of at least `minimum` as fit:
     // N = max(1, ⌊(W + s) / (m + s)⌋), sharing W equally. Without a finite
     // width to fill, the grid is one column of the minimum width.
@@ -342,7 +342,7 @@ Pass::GridShape Pass::gridShape(const GridNode& node, ProposedSize proposal) con
 }
 
 Measured Pass::measureGrid(const Node& self, const GridNode& node, const Environment* env,
-                           ProposedSize proposal) {
+                           const ProposedSize& proposal) {
     GridShape shape = gridShape(node, proposal);
     const Children& kids = children(self, node.children);
     const ProposedSize cell{shape.columnWidth, std::nullopt};
@@ -361,7 +361,7 @@ Measured Pass::measureGrid(const Node& self, const GridNode& node, const Environ
 }
 
 void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, Size size, const Context& context,
+                     const ProposedSize& proposal, Point origin, Size size, const Context& context,
                      const Folded& folded) {
     Context inner = context;
     inner.parent = addEntry("Grid", {origin.x, origin.y, size.width, size.height}, context, folded);
@@ -391,7 +391,7 @@ void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* 
 // ---- ScrollView ----------------------------------------------------------
 
 Measured Pass::measureScrollView(const ScrollViewNode& node, const Environment* env,
-                                 ProposedSize proposal) {
+                                 const ProposedSize& proposal) {
     // The content is offered the scroll view's breadth and its ideal length
     // along the scrolling axis; the scroll view itself takes all it is
     // offered.
@@ -404,8 +404,8 @@ Measured Pass::measureScrollView(const ScrollViewNode& node, const Environment* 
 }
 
 void Pass::placeScrollView(const Node&, const ScrollViewNode& node, const Environment* env,
-                           ProposedSize proposal, Point origin, Size size, const Context& context,
-                           const Folded& folded) {
+                           const ProposedSize& proposal, Point origin, Size size,
+                           const Context& context, const Folded& folded) {
     Rect rect{origin.x, origin.y, size.width, size.height};
     const int index = addEntry("ScrollView", rect, context, folded);
 

@@ -43,7 +43,7 @@ const Environment* Pass::buttonLabelEnvironment(const Node& self, const ButtonNo
 }
 
 Measured Pass::measureButton(const Node& self, const ButtonNode& node, const Environment* env,
-                             ProposedSize proposal) {
+                             const ProposedSize& proposal) {
     const Environment* labelEnv = buttonLabelEnvironment(self, node, env);
     const double dx = isProminent(*env) ? 2 * kProminentHorizontalInset : 0;
     const double dy = isProminent(*env) ? 2 * kProminentVerticalInset : 0;
@@ -55,8 +55,8 @@ Measured Pass::measureButton(const Node& self, const ButtonNode& node, const Env
 }
 
 void Pass::placeButton(const Node& self, const ButtonNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, Size size, const Context& context,
-                       const Folded& folded) {
+                       const ProposedSize& proposal, Point origin, Size size,
+                       const Context& context, const Folded& folded) {
     const Environment* labelEnv = buttonLabelEnvironment(self, node, env);
     const bool prominent = isProminent(*env);
     const double insetX = prominent ? kProminentHorizontalInset : 0;
@@ -105,7 +105,7 @@ void Pass::placeButton(const Node& self, const ButtonNode& node, const Environme
 // ---- NavigationStack -----------------------------------------------------
 
 Measured Pass::measureNavigationStack(const NavigationStackNode& node, const Environment* env,
-                                      ProposedSize proposal) {
+                                      const ProposedSize& proposal) {
     ProposedSize inner{proposal.width,
                        proposal.height ? std::optional(std::max(0.0, *proposal.height - kBarHeight))
                                        : std::nullopt};
@@ -115,8 +115,8 @@ Measured Pass::measureNavigationStack(const NavigationStackNode& node, const Env
 }
 
 void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& node,
-                                const Environment* env, ProposedSize, Point origin, Size size,
-                                const Context& context, const Folded& folded) {
+                                const Environment* env, const ProposedSize&, Point origin,
+                                Size size, const Context& context, const Folded& folded) {
     const Rect rect{origin.x, origin.y, size.width, size.height};
     const int index = addEntry("NavigationStack", rect, context, folded);
 

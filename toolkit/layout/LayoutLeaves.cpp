@@ -38,7 +38,7 @@ bool isKnownSymbol(std::string_view systemName) {
 // ---- Text ----------------------------------------------------------------
 
 Measured Pass::measureText(const Node& owner, std::string_view text, const Font& font,
-                           const Environment* environment, ProposedSize proposal) {
+                           const Environment* environment, const ProposedSize& proposal) {
     const Environment& env = *environment;
     // No width (or an infinite one) means one line per paragraph.
     std::optional<double> width = proposal.width;
@@ -120,7 +120,7 @@ Measured Pass::measureText(const Node& owner, std::string_view text, const Font&
 }
 
 void Pass::placeText(const TextNode& node, const Measured& m, const Environment& env,
-                     ProposedSize proposal, Rect rect, const Context& context,
+                     const ProposedSize& proposal, Rect rect, const Context& context,
                      const Folded& folded) {
     const int index = addEntry("Text", rect, context, folded);
     LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
@@ -144,7 +144,7 @@ Size Pass::symbolBox(std::string_view systemName, const Font& font) const {
 }
 
 Measured Pass::measureLabel(const Node& owner, const LabelNode& node,
-                            const Environment* environment, ProposedSize proposal) {
+                            const Environment* environment, const ProposedSize& proposal) {
     const Environment& env = *environment;
     // A Label is its symbol's box, a gap, then its title, centred on each
     // other vertically; only the title wraps, shrinks or is cut.
@@ -153,14 +153,16 @@ Measured Pass::measureLabel(const Node& owner, const LabelNode& node,
     const double gap = labelSpacing(font);
     ProposedSize titleProposal = proposal;
     if (proposal.width) titleProposal.width = std::max(0.0, *proposal.width - box.width - gap);
-    Measured m = measureText(owner, localized(node.title), font, environment, titleProposal);
+    std::string storage;
+    Measured m =
+        measureText(owner, shownText(node.title, storage), font, environment, titleProposal);
     m.titleSize = m.size;
     m.size = {box.width + gap + m.titleSize.width, std::max(box.height, m.titleSize.height)};
     return m;
 }
 
 void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environment& env,
-                      ProposedSize proposal, Rect rect, const Context& context,
+                      const ProposedSize& proposal, Rect rect, const Context& context,
                       const Folded& folded) {
     const Font font = env.fontOrBody();
     const Size box = symbolBox(node.systemImage, font);
@@ -186,7 +188,8 @@ void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environmen
 
 // ---- Simple leaves ---------------------------------------------------------
 
-Size Pass::measureLeaf(const Node& node, const Environment& env, ProposedSize proposal) const {
+Size Pass::measureLeaf(const Node& node, const Environment& env,
+                       const ProposedSize& proposal) const {
     auto whole = [&] {
         return Size{proposal.width.value_or(kIdealShapeLength),
                     proposal.height.value_or(kIdealShapeLength)};

@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "toolkit/core/StringTable.hpp"
 #include "toolkit/core/View.hpp"
 #include "toolkit/layout/Layout.hpp"
 #include "toolkit/layout/LayoutTree.hpp"
@@ -103,7 +104,7 @@ class FlatCache {
         Value value{};
         std::uint32_t generation = 0;
     };
-    std::size_t home(const Key& key) const { return Hash{}(key) & mask_; }
+    std::size_t home(const Key& key) const { return Hash{}(key)&mask_; }
     void put(const Key& key, const Value& value) {
         for (std::size_t i = home(key);; i = (i + 1) & mask_) {
             Slot& slot = slots_[i];
@@ -186,10 +187,10 @@ inline double major(Axis axis, Size s) {
 inline double minor(Axis axis, Size s) {
     return axis == Axis::horizontal ? s.height : s.width;
 }
-inline std::optional<double> major(Axis axis, ProposedSize p) {
+inline std::optional<double> major(Axis axis, const ProposedSize& p) {
     return axis == Axis::horizontal ? p.width : p.height;
 }
-inline std::optional<double> minor(Axis axis, ProposedSize p) {
+inline std::optional<double> minor(Axis axis, const ProposedSize& p) {
     return axis == Axis::horizontal ? p.height : p.width;
 }
 inline ProposedSize along(Axis axis, std::optional<double> majorLength,
@@ -200,6 +201,14 @@ inline ProposedSize along(Axis axis, std::optional<double> majorLength,
 
 // Symbol names we have artwork for. Unknown names take an empty glyph box.
 bool isKnownSymbol(std::string_view systemName);
+
+// The text a view shows. Verbatim texts are used where they are, without a
+// copy; keys are looked up into `storage`.
+inline std::string_view shownText(const LocalizedString& string, std::string& storage) {
+    if (string.verbatim) return string.key;
+    storage = localized(string);
+    return storage;
+}
 
 // A Label puts this much space between its symbol and its title.
 inline double labelSpacing(const Font& font) {
@@ -218,8 +227,8 @@ class Pass {
 
     const Environment* rootEnvironment() const { return rootEnvironment_; }
 
-    Measured measure(const Node& node, const Environment* env, ProposedSize proposal);
-    Size sizeOf(const Node& node, const Environment* env, ProposedSize proposal) {
+    Measured measure(const Node& node, const Environment* env, const ProposedSize& proposal);
+    Size sizeOf(const Node& node, const Environment* env, const ProposedSize& proposal) {
         return measure(node, env, proposal).size;
     }
     // The length of `node` along `axis` when it is offered 0 there, whatever
@@ -229,12 +238,12 @@ class Pass {
 
     // Places `node`, whose answer to `proposal` (`size`) its parent already
     // knows, with its top-left corner at `origin`.
-    void place(const Node& node, const Environment* env, ProposedSize proposal, Point origin,
+    void place(const Node& node, const Environment* env, const ProposedSize& proposal, Point origin,
                Size size, const Context& context, const Folded& folded);
 
   private:
     // Shared machinery (Layout.cpp).
-    Measured compute(const Node& node, const Environment* env, ProposedSize proposal);
+    Measured compute(const Node& node, const Environment* env, const ProposedSize& proposal);
     const Node& resolved(const Node& node);
     Environment* newEnvironment(const Environment& from);
     const Children& children(const Node& container, const std::vector<View>& views);
@@ -275,32 +284,32 @@ class Pass {
 
     // Modifiers (Layout.cpp).
     Measured measureModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                             ProposedSize proposal);
+                             const ProposedSize& proposal);
     void placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
-                       ProposedSize proposal, Point origin, Size size, const Context& context,
-                       const Folded& folded);
+                       const ProposedSize& proposal, Point origin, Size size,
+                       const Context& context, const Folded& folded);
     Size measureFrame(const Frame& frame, const Node& content, const Environment* env,
-                      ProposedSize proposal, ProposedSize* childProposal, Size* childSize);
+                      const ProposedSize& proposal, ProposedSize* childProposal, Size* childSize);
     void placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rect rect,
                         const Environment* env, const Context& context, int step);
 
     // Containers (LayoutContainers.cpp).
     void sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
-                   ProposedSize proposal, Slot* slots);
+                   const ProposedSize& proposal, Slot* slots);
     std::optional<double> stackLengthAtZero(const Node& self, const StackSpec& spec,
                                             const Children& kids, const Environment* env,
                                             Axis axis);
     Size stackSize(const StackSpec& spec, const Slot* slots, std::size_t count) const;
     const Environment* stackEnvironment(const Node& self, Axis axis, const Environment* env);
     Measured measureStack(const Node& self, const StackSpec& spec, const Children& kids,
-                          const Environment* env, ProposedSize proposal);
+                          const Environment* env, const ProposedSize& proposal);
     void placeStack(const Node& self, const StackSpec& spec, const Children& kids,
-                    const Environment* env, ProposedSize proposal, Point origin, Size size,
+                    const Environment* env, const ProposedSize& proposal, Point origin, Size size,
                     const Context& context, const Folded& folded, bool withEntry);
     Measured measureZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                           ProposedSize proposal);
+                           const ProposedSize& proposal);
     void placeZStack(const Node& self, const ZStackNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, Size size, const Context& context,
+                     const ProposedSize& proposal, Point origin, Size size, const Context& context,
                      const Folded& folded);
     struct GridShape {
         int columns = 1;
@@ -308,44 +317,46 @@ class Pass {
         double columnSpacing = 0;
         double rowSpacing = 0;
     };
-    GridShape gridShape(const GridNode& node, ProposedSize proposal) const;
+    GridShape gridShape(const GridNode& node, const ProposedSize& proposal) const;
     Measured measureGrid(const Node& self, const GridNode& node, const Environment* env,
-                         ProposedSize proposal);
+                         const ProposedSize& proposal);
     void placeGrid(const Node& self, const GridNode& node, const Environment* env,
-                   ProposedSize proposal, Point origin, Size size, const Context& context,
+                   const ProposedSize& proposal, Point origin, Size size, const Context& context,
                    const Folded& folded);
     Measured measureScrollView(const ScrollViewNode& node, const Environment* env,
-                               ProposedSize proposal);
+                               const ProposedSize& proposal);
     void placeScrollView(const Node& self, const ScrollViewNode& node, const Environment* env,
-                         ProposedSize proposal, Point origin, Size size, const Context& context,
-                         const Folded& folded);
+                         const ProposedSize& proposal, Point origin, Size size,
+                         const Context& context, const Folded& folded);
 
     // Controls (LayoutControls.cpp).
     const Environment* buttonLabelEnvironment(const Node& self, const ButtonNode& node,
                                               const Environment* env);
     Measured measureButton(const Node& self, const ButtonNode& node, const Environment* env,
-                           ProposedSize proposal);
+                           const ProposedSize& proposal);
     void placeButton(const Node& self, const ButtonNode& node, const Environment* env,
-                     ProposedSize proposal, Point origin, Size size, const Context& context,
+                     const ProposedSize& proposal, Point origin, Size size, const Context& context,
                      const Folded& folded);
     Measured measureNavigationStack(const NavigationStackNode& node, const Environment* env,
-                                    ProposedSize proposal);
+                                    const ProposedSize& proposal);
     void placeNavigationStack(const Node& self, const NavigationStackNode& node,
-                              const Environment* env, ProposedSize proposal, Point origin,
+                              const Environment* env, const ProposedSize& proposal, Point origin,
                               Size size, const Context& context, const Folded& folded);
 
     // Leaves (LayoutLeaves.cpp).
     // `owner` is the Text or Label node the text belongs to.
     Measured measureText(const Node& owner, std::string_view text, const Font& font,
-                         const Environment* env, ProposedSize proposal);
+                         const Environment* env, const ProposedSize& proposal);
     Measured measureLabel(const Node& owner, const LabelNode& node, const Environment* env,
-                          ProposedSize proposal);
+                          const ProposedSize& proposal);
     Size symbolBox(std::string_view systemName, const Font& font) const;
-    Size measureLeaf(const Node& node, const Environment& env, ProposedSize proposal) const;
+    Size measureLeaf(const Node& node, const Environment& env, const ProposedSize& proposal) const;
     void placeText(const TextNode& node, const Measured& m, const Environment& env,
-                   ProposedSize proposal, Rect rect, const Context& context, const Folded& folded);
+                   const ProposedSize& proposal, Rect rect, const Context& context,
+                   const Folded& folded);
     void placeLabel(const LabelNode& node, const Measured& m, const Environment& env,
-                    ProposedSize proposal, Rect rect, const Context& context, const Folded& folded);
+                    const ProposedSize& proposal, Rect rect, const Context& context,
+                    const Folded& folded);
     void placeLeaf(const Node& node, const Environment& env, Rect rect, const Context& context,
                    const Folded& folded);
 
