@@ -242,7 +242,8 @@ class TracedDemoWindow : public DemoWindow {
         app = x.launch(
             "strace",
             {"-f", "-qq", "-e", "trace=connect,execve", "-o", tracePath, NORVEL_WINDOW_DEMO},
-            {"NORVEL_SCALE=1"});
+            // LeakSanitizer cannot run under ptrace (sanitizer builds only).
+            {"NORVEL_SCALE=1", "ASAN_OPTIONS=detect_leaks=0"});
         ASSERT_TRUE(app);
         ASSERT_TRUE(x.findWindow(0, kTitle, 20)) << app->errorOutput();
         demoPid = x.windowPid();
