@@ -24,4 +24,7 @@ void checkBootstrapString(const std::uint8_t* data, std::size_t size);
 // integers joined by "/".
 void checkBirthDate(const std::uint8_t* data, std::size_t size);
 
+// The snapshot tool's script text (ScriptChecks.cpp).
+void checkSnapshotScript(const std::uint8_t* data, std::size_t size);
+
 }  // namespace fuzzchecks
