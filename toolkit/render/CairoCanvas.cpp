@@ -4,16 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 
 #include "toolkit/render/PangoText.hpp"
+#include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
 namespace {
-
-void combine(std::size_t& seed, std::size_t value) {
-    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-}
 
 std::string utf8(char32_t c) {
     std::string s;
@@ -66,25 +62,13 @@ bool isOpaque(const LinearGradient& g) {
 
 }  // namespace
 
-std::size_t CairoCanvas::LayoutKeyHash::operator()(const LayoutKey& key) const {
-    std::size_t seed = std::hash<std::string>{}(key.text);
-    combine(seed, std::hash<double>{}(key.font.size));
-    combine(seed, static_cast<std::size_t>(key.font.weight));
-    combine(seed, static_cast<std::size_t>(key.font.design));
-    combine(seed, key.width ? std::hash<double>{}(*key.width) : 0x5bd1e995);
-    combine(seed, static_cast<std::size_t>(key.lineLimit) * 2 + (key.symbol ? 1 : 0));
-    return seed;
-}
-
 CairoCanvas::CairoCanvas(cairo_t* cr) : cr_(cairo_reference(cr)) {}
 
 CairoCanvas::~CairoCanvas() {
-    for (auto& [key, cached] : layouts_) g_object_unref(cached.layout);
     cairo_destroy(cr_);
 }
 
 void CairoCanvas::beginFrame(std::optional<Rect> region) {
-    ++frame_;
     cairo_save(cr_);
     cairo_surface_t* target = cairo_get_target(cr_);
     Rect device = Rect::infinite();
@@ -114,15 +98,6 @@ void CairoCanvas::endFrame() {
     clips_.clear();
     cairo_restore(cr_);
     cairo_surface_flush(cairo_get_target(cr_));
-
-    for (auto it = layouts_.begin(); it != layouts_.end();) {
-        if (frame_ - it->second.lastUsedFrame > kLayoutIdleFrames) {
-            g_object_unref(it->second.layout);
-            it = layouts_.erase(it);
-        } else {
-            ++it;
-        }
-    }
 }
 
 void CairoCanvas::clearPendingBackground() {
@@ -260,60 +235,38 @@ void CairoCanvas::strokePath(const StrokePath& op) {
     cairo_stroke(cr_);
 }
 
-PangoLayout* CairoCanvas::layoutFor(LayoutKey key) {
-    auto it = layouts_.find(key);
-    if (it == layouts_.end()) {
-        PangoLayout* layout = pango_layout_new(text::sharedContext());
-        if (key.symbol) {
-            pango_layout_set_font_description(
-                layout, text::fontDescription(text::symbolFontDescriptionString(key.font.size)));
-            pango_layout_set_text(layout, key.text.data(), static_cast<int>(key.text.size()));
-        } else {
-            text::configureLayout(layout, key.text, key.font, key.width, key.lineLimit);
-        }
-        it = layouts_.emplace(std::move(key), CachedLayout{layout, frame_}).first;
-    }
-    it->second.lastUsedFrame = frame_;
-    return it->second.layout;
-}
-
 void CairoCanvas::drawText(const DrawText& op) {
-    PangoLayout* layout =
-        layoutFor({op.text, op.font, text::wrappingWidth(op.wrapWidth), op.lineLimit, false});
+    const text::ShapedText& shaped = text::shapedTexts().get(
+        op.text, text::fontDescriptionString(op.font), op.wrapWidth, op.lineLimit);
     clearPendingBackground();
     cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
 
     // Each line sits in a box of the style's line height, its natural
     // height (ascent + descent) centred in it, exactly as measuring
     // counted lines.
-    PangoLayoutIter* iter = pango_layout_get_iter(layout);
-    int index = 0;
-    do {
-        PangoRectangle logical;
-        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
-        double ascent = pango_units_to_double(pango_layout_iter_get_baseline(iter) - logical.y);
-        double natural = pango_units_to_double(logical.height);
-        double top = op.rect.y + index * op.font.lineHeight + (op.font.lineHeight - natural) / 2;
-        cairo_move_to(cr_, op.rect.x + pango_units_to_double(logical.x), top + ascent);
-        pango_cairo_show_layout_line(cr_, pango_layout_iter_get_line_readonly(iter));
-        ++index;
-    } while (pango_layout_iter_next_line(iter));
-    pango_layout_iter_free(iter);
+    const double lineHeight = op.font.lineHeight;
+    for (std::size_t i = 0; i < shaped.lines().size(); ++i) {
+        const text::ShapedLine& line = shaped.lines()[i];
+        if (line.empty()) continue;
+        double top =
+            op.rect.y + static_cast<double>(i) * lineHeight + (lineHeight - line.height) / 2;
+        cairo_move_to(cr_, op.rect.x + line.x, top + line.ascent);
+        pango_cairo_show_layout_line(cr_, line.line);
+    }
 }
 
 void CairoCanvas::drawSymbol(const DrawSymbol& op) {
-    ResolvedFont font;
-    font.size = op.size;
-    font.lineHeight = op.size;
-    PangoLayout* layout = layoutFor({utf8(op.codepoint), font, std::nullopt, 0, true});
+    const text::ShapedText& shaped = text::shapedTexts().get(
+        utf8(op.codepoint), text::symbolFontDescriptionString(op.size), std::nullopt, 0);
+    if (shaped.lines().empty() || shaped.lines().front().empty()) return;
     clearPendingBackground();
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    double w = pango_units_to_double(logical.width), h = pango_units_to_double(logical.height);
+    // The glyph's box (its advance by the font's ascent and descent) is
+    // centred in the symbol's rectangle.
+    const text::ShapedLine& line = shaped.lines().front();
     cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
-    cairo_move_to(cr_, op.rect.midX() - w / 2 - pango_units_to_double(logical.x),
-                  op.rect.midY() - h / 2 - pango_units_to_double(logical.y));
-    pango_cairo_show_layout(cr_, layout);
+    cairo_move_to(cr_, op.rect.midX() - shaped.width() / 2 + line.x,
+                  op.rect.midY() - line.height / 2 + line.ascent);
+    pango_cairo_show_layout_line(cr_, line.line);
 }
 
 }  // namespace ui

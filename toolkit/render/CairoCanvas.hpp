@@ -1,12 +1,8 @@
 #pragma once
 
 #include <cairo.h>
-#include <pango/pango.h>
 
-#include <cstddef>
 #include <optional>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "toolkit/render/Canvas.hpp"
@@ -18,9 +14,9 @@ namespace ui {
 //
 // The canvas draws on a Cairo context whose user space is window points:
 // whoever owns the surface scales the context by the display scale first.
-// It keeps Pango layouts between frames (shaping is the expensive part of
-// drawing text, and most texts stay the same from frame to frame) and the
-// strip of a window-sized background gradient.
+// Texts are drawn from the process's ShapedTextStore, where measuring left
+// them shaped (shaping is the expensive part of drawing text); the canvas
+// keeps the strip of a window-sized background gradient.
 class CairoCanvas : public Canvas {
   public:
     explicit CairoCanvas(cairo_t* cr);
@@ -44,36 +40,13 @@ class CairoCanvas : public Canvas {
     void setBackdropFastPath(bool enabled) { backdropFastPath_ = enabled; }
     const GradientBackdrop& backdrop() const { return backdrop_; }
 
-    // Layouts not drawn for this many frames are released.
-    static constexpr unsigned kLayoutIdleFrames = 120;
-    std::size_t cachedLayoutCount() const { return layouts_.size(); }
-
   private:
-    struct LayoutKey {
-        std::string text;
-        ResolvedFont font;
-        std::optional<double> width;
-        int lineLimit = 0;
-        bool symbol = false;
-        friend bool operator==(const LayoutKey&, const LayoutKey&) = default;
-    };
-    struct LayoutKeyHash {
-        std::size_t operator()(const LayoutKey& key) const;
-    };
-    struct CachedLayout {
-        PangoLayout* layout = nullptr;
-        unsigned lastUsedFrame = 0;
-    };
-
-    PangoLayout* layoutFor(LayoutKey key);
     void setSource(const Style& style, const Rect& rect, double opacity);
     void appendPath(const Path& path);
     void clearPendingBackground();
     bool paintBackdrop(const FillPath& op);
 
     cairo_t* cr_;
-    std::unordered_map<LayoutKey, CachedLayout, LayoutKeyHash> layouts_;
-    unsigned frame_ = 0;
 
     // The area being painted, in device pixels, narrowed by every pushed
     // clip. `clipAligned_` is false once a clip with fractional pixel edges

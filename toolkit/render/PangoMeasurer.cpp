@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "toolkit/render/PangoText.hpp"
+#include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
 namespace {
@@ -25,12 +26,6 @@ std::size_t PangoMeasurer::KeyHash::operator()(const Key& key) const {
     return seed;
 }
 
-PangoMeasurer::PangoMeasurer() : layout_(pango_layout_new(text::sharedContext())) {}
-
-PangoMeasurer::~PangoMeasurer() {
-    g_object_unref(layout_);
-}
-
 TextMetrics PangoMeasurer::measure(std::string_view text, const ResolvedFont& font,
                                    std::optional<double> width, int lineLimit) {
     // Widths Pango cannot use (infinite) mean "no wrapping", and share the
@@ -48,14 +43,21 @@ TextMetrics PangoMeasurer::measure(std::string_view text, const ResolvedFont& fo
 
 TextMetrics PangoMeasurer::shape(std::string_view text, const ResolvedFont& font,
                                  std::optional<double> width, int lineLimit) {
-    ++measureCount_;
-    text::configureLayout(layout_, text, font, width, lineLimit);
-    PangoRectangle logical;
-    pango_layout_get_extents(layout_, nullptr, &logical);
+    text::ShapedTextStore& store = text::shapedTexts();
+    const std::size_t shapedBefore = store.shapedCount();
+    const text::ShapedText& shaped =
+        store.get(text, text::fontDescriptionString(font), width, lineLimit);
+    // Finding the text already shaped (by another width that fits it, or
+    // by the painter) is as good as a cache hit.
+    if (store.shapedCount() != shapedBefore) {
+        ++measureCount_;
+    } else {
+        ++cacheHits_;
+    }
     TextMetrics metrics;
-    metrics.lineCount = pango_layout_get_line_count(layout_);
-    metrics.truncated = pango_layout_is_ellipsized(layout_);
-    metrics.size.width = pango_units_to_double(logical.width);
+    metrics.lineCount = static_cast<int>(shaped.lines().size());
+    metrics.truncated = shaped.ellipsized();
+    metrics.size.width = shaped.width();
     // The layout width carries a hair of slack against float rounding (see
     // configureLayout); an ellipsized line may use it, but the answer never
     // exceeds the width that was offered.

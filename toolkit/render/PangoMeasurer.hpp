@@ -1,7 +1,5 @@
 #pragma once
 
-#include <pango/pango.h>
-
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,16 +18,20 @@ namespace ui {
 //
 // Answers are cached by (text, font, width, line limit): layout asks the
 // same questions every frame, and a re-layout with unchanged texts never
-// reaches Pango.
+// reaches Pango. Below that, texts are shaped in the process's
+// ShapedTextStore, which the painter draws from: a text is shaped once for
+// all the widths at which it fits on its natural lines, and is not shaped
+// again to be drawn.
 class PangoMeasurer : public TextMeasurer {
   public:
-    PangoMeasurer();
-    ~PangoMeasurer() override;
+    PangoMeasurer() = default;
     PangoMeasurer(const PangoMeasurer&) = delete;
     PangoMeasurer& operator=(const PangoMeasurer&) = delete;
 
     TextMetrics measure(std::string_view text, const ResolvedFont& font,
                         std::optional<double> width, int lineLimit) override;
+    // Calls that had to shape the text, and calls answered from this
+    // measurer's answers or from texts already shaped.
     std::size_t measureCount() const override { return measureCount_; }
     std::size_t cacheHits() const override { return cacheHits_; }
 
@@ -57,7 +59,6 @@ class PangoMeasurer : public TextMeasurer {
     TextMetrics shape(std::string_view text, const ResolvedFont& font, std::optional<double> width,
                       int lineLimit);
 
-    PangoLayout* layout_;  // reused for every measurement
     std::unordered_map<Key, TextMetrics, KeyHash> cache_;
     std::size_t measureCount_ = 0;
     std::size_t cacheHits_ = 0;

@@ -106,7 +106,12 @@ std::optional<double> wrappingWidth(std::optional<double> width) {
 
 void configureLayout(PangoLayout* layout, std::string_view text, const ResolvedFont& font,
                      std::optional<double> width, int lineLimit) {
-    pango_layout_set_font_description(layout, fontDescription(fontDescriptionString(font)));
+    configureLayout(layout, text, fontDescription(fontDescriptionString(font)), width, lineLimit);
+}
+
+void configureLayout(PangoLayout* layout, std::string_view text, const PangoFontDescription* font,
+                     std::optional<double> width, int lineLimit) {
+    pango_layout_set_font_description(layout, font);
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     std::optional<double> w = wrappingWidth(width);
     if (w) {

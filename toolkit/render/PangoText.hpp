@@ -33,7 +33,11 @@ const PangoFontDescription* fontDescription(const std::string& descriptionString
 // Sets `layout` up for `text`: wraps words (breaking over-long words
 // anywhere) at `width` when given, ends the last of `lineLimit` lines with
 // "…" when the text needs more, and does not wrap at all without a width.
+// Alignment, indent and justification stay Pango's defaults (left, none,
+// off): the shaped text's line boxes rely on it.
 void configureLayout(PangoLayout* layout, std::string_view text, const ResolvedFont& font,
+                     std::optional<double> width, int lineLimit);
+void configureLayout(PangoLayout* layout, std::string_view text, const PangoFontDescription* font,
                      std::optional<double> width, int lineLimit);
 
 // A usable wrapping width: empty for "unspecified", infinite or NaN widths.

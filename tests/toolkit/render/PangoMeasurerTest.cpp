@@ -5,6 +5,7 @@
 
 #include "tests/toolkit/render/RenderTestTrees.hpp"
 #include "toolkit/render/PangoMeasurer.hpp"
+#include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
 namespace {
@@ -104,7 +105,8 @@ TEST(PangoMeasurer, ParagraphsAreLinesWithoutAWidth) {
     EXPECT_DOUBLE_EQ(m.size.height, 44);
 }
 
-TEST(PangoMeasurer, RepeatedQuestionsAreAnsweredFromTheCache) {
+TEST(PangoMeasurer, RepeatedQuestionsAreAnsweredWithoutShapingAgain) {
+    text::shapedTexts().clear();
     PangoMeasurer measurer;
     ResolvedFont caption = resolvedFont(12, 16);
     const std::vector<std::string> texts{"Blood Pressure", "120/80", "Pulse",    "72 bpm",
@@ -118,17 +120,46 @@ TEST(PangoMeasurer, RepeatedQuestionsAreAnsweredFromTheCache) {
     EXPECT_EQ(measurer.measureCount(), texts.size());
     EXPECT_EQ(measurer.cacheHits(), texts.size());
 
-    // Any part of the key that differs is a new question.
-    measurer.measure("Pulse", caption, 170, 0);
-    measurer.measure("Pulse", caption, 169, 1);
+    // A text that fits is shaped once for every width it fits in, with
+    // any line limit, and without a width (infinite or unspecified).
+    TextMetrics pulse = measurer.measure("Pulse", caption, 169, 0);
+    for (std::optional<double> width : std::initializer_list<std::optional<double>>{
+             170, 1000, pulse.size.width, std::nullopt, std::numeric_limits<double>::infinity()}) {
+        for (int limit : {0, 1, 2}) {
+            TextMetrics m = measurer.measure("Pulse", caption, width, limit);
+            EXPECT_EQ(m.size.width, pulse.size.width);
+            EXPECT_EQ(m.lineCount, 1);
+        }
+    }
+    EXPECT_EQ(measurer.measureCount(), texts.size());
+
+    // Another font, another text, a width that breaks the text, or another
+    // width for a text that was broken, is new shaping.
     measurer.measure("Pulse", resolvedFont(12, 16, Font::Weight::bold), 169, 0);
     measurer.measure("pulse", caption, 169, 0);
+    measurer.measure("Pulse", caption, pulse.size.width / 2, 0);
+    measurer.measure(kDisclaimer, caption, 170, 0);
     EXPECT_EQ(measurer.measureCount(), texts.size() + 4);
+    EXPECT_EQ(measurer.measureCount() + measurer.cacheHits(), 2 * texts.size() + 1 + 15 + 4);
+}
 
-    // An infinite width asks the same as an unspecified one.
-    measurer.measure("Pulse", caption, std::nullopt, 0);
-    measurer.measure("Pulse", caption, std::numeric_limits<double>::infinity(), 0);
-    EXPECT_EQ(measurer.measureCount(), texts.size() + 5);
+TEST(PangoMeasurer, AnswersAgreeWhicheverWidthShapedTheTextFirst) {
+    ResolvedFont body = resolvedFont(15, 20);
+    // Measured first without a width...
+    text::shapedTexts().clear();
+    PangoMeasurer first;
+    TextMetrics natural = first.measure("Demo chart for Patient", body, std::nullopt, 0);
+    TextMetrics roomy = first.measure("Demo chart for Patient", body, 300, 1);
+    // ... and first at a width it fits in.
+    text::shapedTexts().clear();
+    PangoMeasurer second;
+    TextMetrics roomyFirst = second.measure("Demo chart for Patient", body, 300, 1);
+    TextMetrics naturalSecond = second.measure("Demo chart for Patient", body, std::nullopt, 0);
+    EXPECT_EQ(second.measureCount(), 1u);
+    EXPECT_EQ(natural.size, naturalSecond.size);
+    EXPECT_EQ(roomy.size, roomyFirst.size);
+    EXPECT_EQ(roomy.size, natural.size);
+    EXPECT_FALSE(roomyFirst.truncated);
 }
 
 TEST(PangoMeasurer, MonospacedDigitsShareOneWidth) {

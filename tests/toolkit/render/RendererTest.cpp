@@ -10,7 +10,9 @@
 
 #include "tests/toolkit/render/RenderTestTrees.hpp"
 #include "toolkit/render/CairoCanvas.hpp"
+#include "toolkit/render/PangoMeasurer.hpp"
 #include "toolkit/render/Renderer.hpp"
+#include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
 namespace {
@@ -251,6 +253,29 @@ TEST(Renderer, TextDrawsInItsFrameLineByLine) {
     EXPECT_TRUE(hasInk(renderer, {20, 60, 120, 20}));
     EXPECT_FALSE(hasInk(renderer, {0, 84, 300, 116}, 1));
     EXPECT_FALSE(hasInk(renderer, {145, 0, 155, 200}, 1));
+}
+
+TEST(Renderer, DrawsMeasuredTextsWithoutShapingThemAgain) {
+    text::shapedTexts().clear();
+    PangoMeasurer measurer;
+    LayoutTree tree = transparentTree(300, 200);
+    // As layout leaves them: each text measured at the width offered to it,
+    // which the tree keeps as its wrapping width.
+    const std::vector<std::pair<std::string, double>> texts{
+        {"Blood Pressure", 137}, {"All information is fictional and not suitable", 120}};
+    double y = 10;
+    for (const auto& [string, width] : texts) {
+        TextMetrics m = measurer.measure(string, resolvedFont(15, 20), width, 0);
+        LaidOutView v =
+            textEntry({10, y, m.size.width, m.size.height}, string, resolvedFont(15, 20));
+        v.wrapWidth = width;
+        tree.views.push_back(v);
+        y += m.size.height;
+    }
+    const std::size_t shaped = text::shapedTexts().shapedCount();
+    Renderer renderer({300, 200}, 3);
+    ASSERT_TRUE(renderer.render(tree));
+    EXPECT_EQ(text::shapedTexts().shapedCount(), shaped);
 }
 
 TEST(Renderer, TruncatedTextStaysInsideItsWidth) {
