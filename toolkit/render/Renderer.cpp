@@ -4,9 +4,34 @@
 #include <cmath>
 
 #include "toolkit/render/CairoCanvas.hpp"
+#include "toolkit/render/FrameMemory.hpp"
 
 namespace ui {
 namespace {
+
+const cairo_user_data_key_t kFrameMemoryKey{};
+
+// An ARGB32 image on FrameMemory (see there for why). The surface owns the
+// memory, since a host may hold on to the surface to present it.
+cairo_surface_t* createFrameSurface(int width, int height) {
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width);
+    auto memory = std::make_unique<FrameMemory>(static_cast<std::size_t>(stride) *
+                                                static_cast<std::size_t>(height));
+    if (stride <= 0 || !memory->data()) {
+        return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    }
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        memory->data(), CAIRO_FORMAT_ARGB32, width, height, stride);
+    cairo_status_t status =
+        cairo_surface_set_user_data(surface, &kFrameMemoryKey, memory.get(),
+                                    [](void* m) { delete static_cast<FrameMemory*>(m); });
+    if (status == CAIRO_STATUS_SUCCESS) {
+        memory.release();
+        return surface;
+    }
+    cairo_surface_destroy(surface);
+    return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+}
 
 int pixelCount(double points, double scale) {
     // A window of fractional pixels gets the partly covered pixel too.
@@ -24,8 +49,8 @@ Renderer::~Renderer() {
 }
 
 void Renderer::createSurface() {
-    surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelCount(size_.width, scale_),
-                                          pixelCount(size_.height, scale_));
+    surface_ =
+        createFrameSurface(pixelCount(size_.width, scale_), pixelCount(size_.height, scale_));
     cr_ = cairo_create(surface_);
     cairo_scale(cr_, scale_, scale_);
     canvas_ = std::make_unique<CairoCanvas>(cr_);
