@@ -13,8 +13,12 @@ BUILD_DIR := build
 CMAKE_EXTRA := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 endif
 
+# The patient is whatever this command names: without PATIENT the key is
+# left out again and the fallback patient shows.
 ifneq ($(PATIENT),)
 CMAKE_EXTRA += -DNORVEL_PATIENT_JSON=$(abspath $(PATIENT))
+else
+CMAKE_EXTRA += -DNORVEL_PATIENT_JSON=
 endif
 
 .PHONY: all deps configure build test run bench fuzz soak clean
