@@ -1,5 +1,3 @@
-#include "toolkit/render/FontSetup.hpp"
-
 #include <gtest/gtest.h>
 #include <pango/pangocairo.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "toolkit/render/FontSetup.hpp"
 #include "toolkit/render/PangoText.hpp"
 
 namespace ui::text {
@@ -69,12 +68,13 @@ class ScratchFonts : public testing::Test {
     // their caches into the scratch cache folder.
     void writeCaches() {
         FontConfigPtr config(FcConfigCreate());
-        std::string xml = "<fontconfig><cachedir>" + folders_.cacheFolder + "</cachedir></fontconfig>";
+        std::string xml =
+            "<fontconfig><cachedir>" + folders_.cacheFolder + "</cachedir></fontconfig>";
         ASSERT_TRUE(FcConfigParseAndLoadFromMemory(
             config.get(), reinterpret_cast<const FcChar8*>(xml.c_str()), FcTrue));
         for (const std::string& folder : folders_.folders) {
-            FcCache* cache =
-                FcDirCacheRead(reinterpret_cast<const FcChar8*>(folder.c_str()), FcTrue, config.get());
+            FcCache* cache = FcDirCacheRead(reinterpret_cast<const FcChar8*>(folder.c_str()),
+                                            FcTrue, config.get());
             ASSERT_NE(cache, nullptr) << folder;
             FcDirCacheUnload(cache);
         }
