@@ -236,37 +236,47 @@ void CairoCanvas::strokePath(const StrokePath& op) {
 }
 
 void CairoCanvas::drawText(const DrawText& op) {
-    const text::ShapedText& shaped = text::shapedTexts().get(
-        op.text, text::fontDescriptionString(op.font), op.wrapWidth, op.lineLimit);
+    const auto [shaped, scale] =
+        text::shapeAtSize(op.text, text::shapingFontDescriptionString(op.font), op.font.size,
+                          op.wrapWidth, op.lineLimit);
+    if (scale <= 0) return;
     clearPendingBackground();
     cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
 
     // Each line sits in a box of the style's line height, its natural
     // height (ascent + descent) centred in it, exactly as measuring
-    // counted lines.
+    // counted lines. The text was shaped at the shaping size; the context
+    // is scaled down to the font's size around each line's baseline.
     const double lineHeight = op.font.lineHeight;
     for (std::size_t i = 0; i < shaped.lines().size(); ++i) {
         const text::ShapedLine& line = shaped.lines()[i];
         if (line.empty()) continue;
-        double top =
-            op.rect.y + static_cast<double>(i) * lineHeight + (lineHeight - line.height) / 2;
-        cairo_move_to(cr_, op.rect.x + line.x, top + line.ascent);
-        pango_cairo_show_layout_line(cr_, line.line);
+        double top = op.rect.y + static_cast<double>(i) * lineHeight +
+                     (lineHeight - line.height * scale) / 2;
+        showLine(line.line, op.rect.x + line.x * scale, top + line.ascent * scale, scale);
     }
 }
 
 void CairoCanvas::drawSymbol(const DrawSymbol& op) {
-    const text::ShapedText& shaped = text::shapedTexts().get(
-        utf8(op.codepoint), text::symbolFontDescriptionString(op.size), std::nullopt, 0);
-    if (shaped.lines().empty() || shaped.lines().front().empty()) return;
+    const auto [shaped, scale] = text::shapeAtSize(
+        utf8(op.codepoint), text::shapingSymbolFontDescriptionString(), op.size, std::nullopt, 0);
+    if (scale <= 0 || shaped.lines().empty() || shaped.lines().front().empty()) return;
     clearPendingBackground();
     // The glyph's box (its advance by the font's ascent and descent) is
     // centred in the symbol's rectangle.
     const text::ShapedLine& line = shaped.lines().front();
     cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
-    cairo_move_to(cr_, op.rect.midX() - shaped.width() / 2 + line.x,
-                  op.rect.midY() - line.height / 2 + line.ascent);
-    pango_cairo_show_layout_line(cr_, line.line);
+    showLine(line.line, op.rect.midX() - shaped.width() * scale / 2 + line.x * scale,
+             op.rect.midY() - line.height * scale / 2 + line.ascent * scale, scale);
+}
+
+void CairoCanvas::showLine(PangoLayoutLine* line, double x, double baseline, double scale) {
+    cairo_save(cr_);
+    cairo_translate(cr_, x, baseline);
+    cairo_scale(cr_, scale, scale);
+    cairo_move_to(cr_, 0, 0);
+    pango_cairo_show_layout_line(cr_, line);
+    cairo_restore(cr_);
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cairo.h>
+#include <pango/pango.h>
 
 #include <optional>
 #include <vector>
@@ -45,6 +46,9 @@ class CairoCanvas : public Canvas {
     void appendPath(const Path& path);
     void clearPendingBackground();
     bool paintBackdrop(const FillPath& op);
+    // Draws a line shaped at the shaping size, its baseline starting at
+    // (x, baseline), scaled by `scale`.
+    void showLine(PangoLayoutLine* line, double x, double baseline, double scale);
 
     cairo_t* cr_;
 

@@ -43,13 +43,12 @@ TextMetrics PangoMeasurer::measure(std::string_view text, const ResolvedFont& fo
 
 TextMetrics PangoMeasurer::shape(std::string_view text, const ResolvedFont& font,
                                  std::optional<double> width, int lineLimit) {
-    text::ShapedTextStore& store = text::shapedTexts();
-    const std::size_t shapedBefore = store.shapedCount();
-    const text::ShapedText& shaped =
-        store.get(text, text::fontDescriptionString(font), width, lineLimit);
-    // Finding the text already shaped (by another width that fits it, or
-    // by the painter) is as good as a cache hit.
-    if (store.shapedCount() != shapedBefore) {
+    const std::size_t shapedBefore = text::shapedTexts().shapedCount();
+    const auto [shaped, scale] = text::shapeAtSize(text, text::shapingFontDescriptionString(font),
+                                                   font.size, width, lineLimit);
+    // Finding the text already shaped (by another width that fits it, by
+    // another size of its face, or by the painter) is as good as a cache hit.
+    if (text::shapedTexts().shapedCount() != shapedBefore) {
         ++measureCount_;
     } else {
         ++cacheHits_;
@@ -57,7 +56,7 @@ TextMetrics PangoMeasurer::shape(std::string_view text, const ResolvedFont& font
     TextMetrics metrics;
     metrics.lineCount = static_cast<int>(shaped.lines().size());
     metrics.truncated = shaped.ellipsized();
-    metrics.size.width = shaped.width();
+    metrics.size.width = shaped.width() * scale;
     // The layout width carries a hair of slack against float rounding (see
     // configureLayout); an ellipsized line may use it, but the answer never
     // exceeds the width that was offered.

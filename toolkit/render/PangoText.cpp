@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -84,6 +85,20 @@ std::string symbolFontDescriptionString(double size) {
     return std::string(kSymbolFontFamily) + " " + pixelSize(size);
 }
 
+std::string shapingFontDescriptionString(const ResolvedFont& font) {
+    ResolvedFont atShapingSize = font;
+    atShapingSize.size = kShapingSize;
+    return fontDescriptionString(atShapingSize);
+}
+
+std::string shapingSymbolFontDescriptionString() {
+    return symbolFontDescriptionString(kShapingSize);
+}
+
+double shapingScale(double size) {
+    return size > 0 && std::isfinite(size) ? size / kShapingSize : 0;
+}
+
 const PangoFontDescription* fontDescription(const std::string& descriptionString) {
     static std::map<std::string, std::unique_ptr<PangoFontDescription, DescriptionDeleter>,
                     std::less<>>
@@ -104,6 +119,11 @@ std::optional<double> wrappingWidth(std::optional<double> width) {
     return std::max(0.0, *width);
 }
 
+int layoutWidth(double width) {
+    double units = std::ceil((std::max(0.0, width) + 1e-3) * PANGO_SCALE);
+    return units >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(units);
+}
+
 void configureLayout(PangoLayout* layout, std::string_view text, const ResolvedFont& font,
                      std::optional<double> width, int lineLimit) {
     configureLayout(layout, text, fontDescription(fontDescriptionString(font)), width, lineLimit);
@@ -115,9 +135,7 @@ void configureLayout(PangoLayout* layout, std::string_view text, const PangoFont
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     std::optional<double> w = wrappingWidth(width);
     if (w) {
-        // A text laid out at exactly its own measured width must not wrap,
-        // so the width is rounded up to whole Pango units with a little slack.
-        pango_layout_set_width(layout, static_cast<int>(std::ceil((*w + 1e-3) * PANGO_SCALE)));
+        pango_layout_set_width(layout, layoutWidth(*w));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
         pango_layout_set_ellipsize(layout,
                                    lineLimit > 0 ? PANGO_ELLIPSIZE_END : PANGO_ELLIPSIZE_NONE);

@@ -26,6 +26,22 @@ PangoContext* sharedContext();
 std::string fontDescriptionString(const ResolvedFont& font);
 std::string symbolFontDescriptionString(double size);
 
+// Texts are shaped at one size per face, kShapingSize, and scaled to the
+// size they are set in. Metrics are not hinted, so a face's advances,
+// ascent and descent grow in proportion to the size (to within a Pango
+// unit, 1/1024 point at the shaping size), and all sizes of a face share
+// one Pango font: one fontconfig match, one set of metrics, one cache of
+// the glyph outlines Pango measures with. Each Pango font costs about as
+// much to set up as shaping a dozen texts, and a screen uses a dozen sizes.
+// Glyphs are still rasterised at the size they are drawn at: the painter
+// scales the Cairo context, not the glyph images.
+inline constexpr double kShapingSize = 64;
+std::string shapingFontDescriptionString(const ResolvedFont& font);
+std::string shapingSymbolFontDescriptionString();
+// Points at `size` per point at the shaping size; 0 for sizes that are not
+// positive, whose texts take no room.
+double shapingScale(double size);
+
 // Parsed descriptions, kept for the life of the process (there are only a
 // handful of distinct fonts on any screen).
 const PangoFontDescription* fontDescription(const std::string& descriptionString);
@@ -42,5 +58,11 @@ void configureLayout(PangoLayout* layout, std::string_view text, const PangoFont
 
 // A usable wrapping width: empty for "unspecified", infinite or NaN widths.
 std::optional<double> wrappingWidth(std::optional<double> width);
+
+// The Pango width configureLayout sets for a wrapping width of `width`
+// points: rounded up to whole Pango units with a little slack, so a text
+// laid out at exactly its own measured width does not wrap. Widths with
+// the same Pango width lay a text out identically.
+int layoutWidth(double width);
 
 }  // namespace ui::text

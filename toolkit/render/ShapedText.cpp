@@ -11,6 +11,9 @@
 namespace ui::text {
 namespace {
 
+// Far below the slack configureLayout adds, far above rounding errors.
+constexpr double kFitTolerance = 1e-6;
+
 void combine(std::size_t& seed, std::size_t value) {
     seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
 }
@@ -138,7 +141,7 @@ void ShapedText::measureLines() {
 std::size_t ShapedTextStore::KeyHash::operator()(const Key& key) const {
     std::size_t seed = std::hash<std::string>{}(key.text);
     combine(seed, std::hash<std::string>{}(key.font));
-    combine(seed, key.width ? std::hash<double>{}(*key.width) : 0x5bd1e995);
+    combine(seed, key.width ? std::hash<int>{}(*key.width) : 0x5bd1e995);
     combine(seed, static_cast<std::size_t>(key.lineLimit));
     return seed;
 }
@@ -165,16 +168,18 @@ const ShapedText& ShapedTextStore::get(std::string_view text, const std::string&
     width = wrappingWidth(width);
     Key natural{std::string(text), fontDescription, std::nullopt, 0};
     ShapedText* naturalText = find(natural);
-    if (naturalText && (!width || *width >= naturalText->width())) return *naturalText;
+    if (naturalText && (!width || *width + kFitTolerance >= naturalText->width())) {
+        return *naturalText;
+    }
 
     Key key = natural;
     if (width) {
-        key.width = width;
+        key.width = layoutWidth(*width);
         key.lineLimit = std::max(0, lineLimit);
         if (ShapedText* found = find(key)) return *found;
     }
-    auto shaped = std::make_unique<ShapedText>(text, text::fontDescription(fontDescription),
-                                               key.width, key.lineLimit);
+    auto shaped = std::make_unique<ShapedText>(text, text::fontDescription(fontDescription), width,
+                                               key.lineLimit);
     ++shaped_;
     // A width that broke and cut nothing gave the natural shaping, which
     // answers every width from the text's natural width up.
@@ -185,6 +190,15 @@ const ShapedText& ShapedTextStore::get(std::string_view text, const std::string&
 void ShapedTextStore::clear() {
     index_.clear();
     entries_.clear();
+}
+
+SizedText shapeAtSize(std::string_view text, const std::string& shapingFont, double size,
+                      std::optional<double> width, int lineLimit) {
+    const double scale = shapingScale(size);
+    width = wrappingWidth(width);
+    // A text of no size fits any width.
+    if (width) width = scale > 0 ? std::optional<double>(*width / scale) : std::nullopt;
+    return {shapedTexts().get(text, shapingFont, width, lineLimit), scale};
 }
 
 ShapedTextStore& shapedTexts() {

@@ -78,8 +78,9 @@ class ShapedText {
 
 // The store. Texts are looked up by (text, font description, width, line
 // limit), where a width of at least the text's natural width finds the
-// natural shaping (it would break and cut nothing), and a missing width
-// ignores the line limit (nothing is cut without a width).
+// natural shaping (it would break and cut nothing; widths within a hair of
+// it count, as configureLayout gives them the same slack), and a missing
+// width ignores the line limit (nothing is cut without a width).
 //
 // The store belongs to the UI thread, like the Pango context it shapes
 // with. It keeps the most recently used kCapacity texts: a screen has a
@@ -105,7 +106,7 @@ class ShapedTextStore {
     struct Key {
         std::string text;
         std::string font;
-        std::optional<double> width;  // empty: the natural shaping
+        std::optional<int> width;  // Pango units (see layoutWidth); empty: natural
         int lineLimit = 0;
         friend bool operator==(const Key&, const Key&) = default;
     };
@@ -128,5 +129,15 @@ class ShapedTextStore {
 
 // The process's store, which the measurer and the painter share.
 ShapedTextStore& shapedTexts();
+
+// A text set in a font of `size` points, wrapped at `width` points: its
+// shaping at the shaping size (see kShapingSize) in the process's store,
+// and the factor from that shaping's points to the text's.
+struct SizedText {
+    const ShapedText& shaped;
+    double scale;
+};
+SizedText shapeAtSize(std::string_view text, const std::string& shapingFont, double size,
+                      std::optional<double> width, int lineLimit);
 
 }  // namespace ui::text

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "tests/toolkit/render/RenderTestTrees.hpp"
 #include "toolkit/render/PangoMeasurer.hpp"
+#include "toolkit/render/PangoText.hpp"
 #include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
@@ -160,6 +163,82 @@ TEST(PangoMeasurer, AnswersAgreeWhicheverWidthShapedTheTextFirst) {
     EXPECT_EQ(roomy.size, roomyFirst.size);
     EXPECT_EQ(roomy.size, natural.size);
     EXPECT_FALSE(roomyFirst.truncated);
+}
+
+// What Pango answers when it lays the text out at the font's own size.
+TextMetrics directly(std::string_view text, const ResolvedFont& font, std::optional<double> width,
+                     int lineLimit) {
+    PangoLayout* layout = pango_layout_new(text::sharedContext());
+    text::configureLayout(layout, text, font, width, lineLimit);
+    PangoRectangle box;
+    pango_layout_get_extents(layout, nullptr, &box);
+    TextMetrics m;
+    m.size.width = pango_units_to_double(box.width);
+    if (width) m.size.width = std::min(m.size.width, *width);
+    m.lineCount = pango_layout_get_line_count(layout);
+    m.truncated = pango_layout_is_ellipsized(layout);
+    g_object_unref(layout);
+    return m;
+}
+
+TEST(PangoMeasurer, AgreesWithPangoAtTheFontsOwnSize) {
+    // Texts are shaped once per face at the shaping size and scaled; the
+    // answers match a layout at the font's own size to within the rounding
+    // of each glyph's advance to a Pango unit (1/1024 point) at that size.
+    PangoMeasurer measurer;
+    const std::vector<std::string> texts{"Norvel Health", "Blood Presssure", "120/80",
+                                         "Schedule a review session with your doctor", kDisclaimer};
+    for (double size : {9.6, 11.0, 12.0, 15.0, 17.0, 22.0, 30.0}) {
+        for (Font::Weight weight : {Font::Weight::regular, Font::Weight::bold}) {
+            ResolvedFont font = resolvedFont(size, size * 1.3, weight);
+            for (const std::string& t : texts) {
+                TextMetrics natural = measurer.measure(t, font, std::nullopt, 0);
+                TextMetrics pango = directly(t, font, std::nullopt, 0);
+                const double rounding = static_cast<double>(t.size()) / PANGO_SCALE;
+                EXPECT_NEAR(natural.size.width, pango.size.width, rounding) << t << " at " << size;
+                // Widths well away from any break give the same lines.
+                for (double share : {0.55, 0.35}) {
+                    double width = std::round(pango.size.width * share) + 0.5;
+                    for (int limit : {0, 1}) {
+                        TextMetrics m = measurer.measure(t, font, width, limit);
+                        TextMetrics p = directly(t, font, width, limit);
+                        EXPECT_EQ(m.lineCount, p.lineCount) << t << " at " << size << ", " << width;
+                        EXPECT_EQ(m.truncated, p.truncated) << t << " at " << size << ", " << width;
+                        EXPECT_NEAR(m.size.width, p.size.width, rounding) << t << " at " << size;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(PangoMeasurer, AllSizesOfAFaceShareOneShaping) {
+    text::shapedTexts().clear();
+    const std::size_t shapedBefore = text::shapedTexts().shapedCount();
+    PangoMeasurer measurer;
+    // The same text at the sizes a shrinking label tries: one shaping.
+    double base =
+        measurer
+            .measure("Norvel Test", resolvedFont(12, 16, Font::Weight::semibold), std::nullopt, 0)
+            .size.width;
+    for (double factor : {0.8, 0.9, 1.5}) {
+        ResolvedFont font = resolvedFont(12 * factor, 16 * factor, Font::Weight::semibold);
+        EXPECT_NEAR(measurer.measure("Norvel Test", font, std::nullopt, 0).size.width,
+                    base * factor, 1e-9);
+        // Cut at a width in proportion: the same shaping again.
+        measurer.measure("Norvel Test", font, 40 * factor, 1);
+    }
+    measurer.measure("Norvel Test", resolvedFont(12, 16, Font::Weight::semibold), 40, 1);
+    EXPECT_EQ(measurer.measureCount(), 2u);
+    EXPECT_EQ(text::shapedTexts().shapedCount() - shapedBefore, 2u);
+}
+
+TEST(PangoMeasurer, TextOfNoSizeTakesNoRoom) {
+    PangoMeasurer measurer;
+    TextMetrics m = measurer.measure("Pulse", resolvedFont(0, 16), 100, 1);
+    EXPECT_EQ(m.size.width, 0);
+    EXPECT_EQ(m.lineCount, 1);
+    EXPECT_FALSE(m.truncated);
 }
 
 TEST(PangoMeasurer, MonospacedDigitsShareOneWidth) {

@@ -1,5 +1,6 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
 
 #include <array>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include "tests/toolkit/render/RenderTestTrees.hpp"
 #include "toolkit/render/CairoCanvas.hpp"
 #include "toolkit/render/PangoMeasurer.hpp"
+#include "toolkit/render/PangoText.hpp"
 #include "toolkit/render/Renderer.hpp"
 #include "toolkit/render/ShapedText.hpp"
 
@@ -276,6 +278,58 @@ TEST(Renderer, DrawsMeasuredTextsWithoutShapingThemAgain) {
     Renderer renderer({300, 200}, 3);
     ASSERT_TRUE(renderer.render(tree));
     EXPECT_EQ(text::shapedTexts().shapedCount(), shaped);
+}
+
+// The box of the pixels with any ink, in device pixels: x0, y0, x1, y1.
+std::array<int, 4> inkBox(const unsigned char* data, int stride, int width, int height) {
+    std::array<int, 4> box{width, height, -1, -1};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (data[static_cast<std::size_t>(y) * stride + 4 * static_cast<std::size_t>(x) + 3]) {
+                box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                       std::max(box[3], y)};
+            }
+        }
+    }
+    return box;
+}
+
+TEST(Renderer, TextShapedOncePerFaceLandsWherePangoPutsIt) {
+    // The painter draws texts shaped at the shaping size, scaled to their
+    // own; the ink must land where a layout at the text's size puts it,
+    // baseline and line boxes included.
+    for (double size : {11.0, 17.0, 30.0}) {
+        ResolvedFont font = resolvedFont(size, size * 1.3, Font::Weight::semibold);
+        const std::string text = "Hydration Level 2.4 L";
+        Renderer renderer({300, 100}, 3);
+        LayoutTree tree = transparentTree(300, 100);
+        tree.views.push_back(textEntry({10, 20, 280, font.lineHeight}, text, font));
+        renderer.render(tree);
+
+        cairo_surface_t* expected = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 900, 300);
+        cairo_t* cr = cairo_create(expected);
+        cairo_scale(cr, 3, 3);
+        PangoLayout* layout = pango_layout_new(text::sharedContext());
+        text::configureLayout(layout, text, font, std::nullopt, 0);
+        PangoLayoutIter* iter = pango_layout_get_iter(layout);
+        PangoRectangle line;
+        pango_layout_iter_get_line_extents(iter, nullptr, &line);
+        double ascent = pango_units_to_double(pango_layout_iter_get_baseline(iter) - line.y);
+        double natural = pango_units_to_double(line.height);
+        cairo_move_to(cr, 10, 20 + (font.lineHeight - natural) / 2 + ascent);
+        pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(iter));
+        pango_layout_iter_free(iter);
+        g_object_unref(layout);
+        cairo_destroy(cr);
+        cairo_surface_flush(expected);
+
+        auto drawn = inkBox(renderer.pixels(), renderer.stride(), 900, 300);
+        auto want = inkBox(cairo_image_surface_get_data(expected),
+                           cairo_image_surface_get_stride(expected), 900, 300);
+        cairo_surface_destroy(expected);
+        ASSERT_GE(want[2], 0);
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(drawn[i], want[i], 1) << "size " << size;
+    }
 }
 
 TEST(Renderer, TruncatedTextStaysInsideItsWidth) {
