@@ -208,8 +208,14 @@ void SdlHost::frame() {
     if (painted || presentPending_) shown = present(wholeFrame);
     double finished = steadyMilliseconds();
     lastFrameAt_ = clock();
-    if (!shown) return;
-    presentPending_ = false;
+    bool animating = runtime_->isAnimating();
+    // The frame that ends an animation may look exactly like the one before
+    // it (a fade's last step); it is still reported, so whoever watches the
+    // frames learns that things have settled.
+    bool settles = reportedAnimating_ && !animating;
+    if (!shown && !settles) return;
+    if (shown) presentPending_ = false;
+    reportedAnimating_ = animating;
 
     ++frames_;
     if (options_.onFramePresented) {
@@ -219,7 +225,7 @@ void SdlHost::frame() {
         report.buildMs = built - started;
         report.paintMs = finished - built;
         report.repainted = painted;
-        report.animating = runtime_->isAnimating();
+        report.animating = animating;
         if (firstInputAt_) report.inputLatencyMs = finished - *firstInputAt_;
         report.tree = &tree;
         report.alertPresented = runtime_->alertPresented();

@@ -99,6 +99,7 @@ class SdlHost {
     bool presentPending_ = true;  // the window lost its pixels: show the frame again
     double lastFrameAt_ = -1;
     long frames_ = 0;
+    bool reportedAnimating_ = false;  // what the last frame report said
     std::optional<double> firstInputAt_;  // steady-clock milliseconds
 };
 
