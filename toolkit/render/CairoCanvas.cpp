@@ -5,31 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "toolkit/render/IconFont.hpp"
 #include "toolkit/render/PangoText.hpp"
 #include "toolkit/render/ShapedText.hpp"
 
 namespace ui {
 namespace {
-
-std::string utf8(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | (c >> 6));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += static_cast<char>(0xE0 | (c >> 12));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (c >> 18));
-        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return s;
-}
 
 bool isWholePixel(double v) {
     return std::abs(v - std::round(v)) < 1e-6;
@@ -258,16 +239,17 @@ void CairoCanvas::drawText(const DrawText& op) {
 }
 
 void CairoCanvas::drawSymbol(const DrawSymbol& op) {
-    const auto [shaped, scale] = text::shapeAtSize(
-        utf8(op.codepoint), text::shapingSymbolFontDescriptionString(), op.size, std::nullopt, 0);
-    if (scale <= 0 || shaped.lines().empty() || shaped.lines().front().empty()) return;
+    const text::IconFont& icons = text::IconFont::shared();
+    std::optional<text::IconFont::Glyph> glyph = icons.glyph(op.codepoint);
+    if (!glyph || op.size <= 0) return;
     clearPendingBackground();
     // The glyph's box (its advance by the font's ascent and descent) is
     // centred in the symbol's rectangle.
-    const text::ShapedLine& line = shaped.lines().front();
+    const double width = glyph->advance * op.size;
+    const double height = (glyph->ascent + glyph->descent) * op.size;
     cairo_set_source_rgba(cr_, op.color.r, op.color.g, op.color.b, op.color.a * op.opacity);
-    showLine(line.line, op.rect.midX() - shaped.width() * scale / 2 + line.x * scale,
-             op.rect.midY() - line.height * scale / 2 + line.ascent * scale, scale);
+    icons.draw(cr_, *glyph, op.size, op.rect.midX() - width / 2,
+               op.rect.midY() - height / 2 + glyph->ascent * op.size);
 }
 
 void CairoCanvas::showLine(PangoLayoutLine* line, double x, double baseline, double scale) {

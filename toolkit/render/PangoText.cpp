@@ -60,18 +60,24 @@ PangoContext* sharedContext() {
         // The font map reads fontconfig's configuration when it is made.
         setUpFonts();
         PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
-        cairo_font_options_t* options = cairo_font_options_create();
-        // Grey antialiasing works on every background and at every scale;
-        // subpixel (LCD) antialiasing would fringe on our translucent cards.
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        pango_cairo_context_set_font_options(c, options);
-        cairo_font_options_destroy(options);
+        pango_cairo_context_set_font_options(c, textFontOptions());
         pango_context_set_round_glyph_positions(c, FALSE);
         return c;
     }();
     return context;
+}
+
+const cairo_font_options_t* textFontOptions() {
+    static const cairo_font_options_t* options = [] {
+        cairo_font_options_t* o = cairo_font_options_create();
+        // Grey antialiasing works on every background and at every scale;
+        // subpixel (LCD) antialiasing would fringe on our translucent cards.
+        cairo_font_options_set_antialias(o, CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(o, CAIRO_HINT_STYLE_SLIGHT);
+        cairo_font_options_set_hint_metrics(o, CAIRO_HINT_METRICS_OFF);
+        return o;
+    }();
+    return options;
 }
 
 std::string fontDescriptionString(const ResolvedFont& font) {
@@ -89,10 +95,6 @@ std::string shapingFontDescriptionString(const ResolvedFont& font) {
     ResolvedFont atShapingSize = font;
     atShapingSize.size = kShapingSize;
     return fontDescriptionString(atShapingSize);
-}
-
-std::string shapingSymbolFontDescriptionString() {
-    return symbolFontDescriptionString(kShapingSize);
 }
 
 double shapingScale(double size) {

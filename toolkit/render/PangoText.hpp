@@ -5,6 +5,7 @@
 // measured: one Pango context for the process, the font descriptions, and
 // the layout settings (wrapping, ellipsizing).
 
+#include <cairo.h>
 #include <pango/pango.h>
 
 #include <optional>
@@ -20,6 +21,9 @@ namespace ui::text {
 // a layout independent of the display scale: text measured in points wraps
 // identically when drawn at 3 pixels per point.
 PangoContext* sharedContext();
+
+// The font options all text and symbols are drawn with (see sharedContext).
+const cairo_font_options_t* textFontOptions();
 
 // "Inter Semi-Bold 15px", "JetBrains Mono 13px": sizes in pixels, which are
 // points because the painter scales its Cairo context by the display scale.
@@ -37,7 +41,6 @@ std::string symbolFontDescriptionString(double size);
 // scales the Cairo context, not the glyph images.
 inline constexpr double kShapingSize = 64;
 std::string shapingFontDescriptionString(const ResolvedFont& font);
-std::string shapingSymbolFontDescriptionString();
 // Points at `size` per point at the shaping size; 0 for sizes that are not
 // positive, whose texts take no room.
 double shapingScale(double size);
