@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace ui::text {
 namespace {
@@ -35,22 +36,37 @@ const FcChar8* fc(const std::string& s) {
     return reinterpret_cast<const FcChar8*>(s.c_str());
 }
 
+// Caches loaded while checking them, held until the fonts are loaded: while
+// a cache is held, fontconfig uses it again instead of mapping it anew.
+class HeldCaches {
+  public:
+    HeldCaches() = default;
+    HeldCaches(const HeldCaches&) = delete;
+    HeldCaches& operator=(const HeldCaches&) = delete;
+    ~HeldCaches() {
+        for (FcCache* cache : caches_) FcDirCacheUnload(cache);
+    }
+    void hold(FcCache* cache) { caches_.push_back(cache); }
+
+  private:
+    std::vector<FcCache*> caches_;
+};
+
 // Whether `folder` and every subfolder its cache lists have an up-to-date
 // cache that `config` reads. fontconfig checks the same when it loads the
 // fonts, and writes a new cache where the check fails; asking first is what
 // keeps the app from ever writing one.
-bool hasCurrentCache(const FcChar8* folder, FcConfig* config, int depth = 0) {
+bool hasCurrentCache(const FcChar8* folder, FcConfig* config, HeldCaches& held, int depth = 0) {
     FcCache* cache = FcDirCacheLoad(folder, config, nullptr);
     if (!cache) return false;
-    bool current = true;
+    held.hold(cache);
     // Font folders are shallow; the limit only guards against a cache that
     // lists its own folder.
-    if (depth > 8) current = false;
-    for (int i = 0; current && i < FcCacheNumSubdir(cache); ++i) {
-        current = hasCurrentCache(FcCacheSubdir(cache, i), config, depth + 1);
+    if (depth > 8) return false;
+    for (int i = 0; i < FcCacheNumSubdir(cache); ++i) {
+        if (!hasCurrentCache(FcCacheSubdir(cache, i), config, held, depth + 1)) return false;
     }
-    FcDirCacheUnload(cache);
-    return current;
+    return true;
 }
 
 bool hasFamily(FcFontSet* fonts, const char* family) {
@@ -106,8 +122,9 @@ FontConfigPtr makeAppFontConfig(const AppFontFolders& folders) {
     if (!config) return nullptr;
     const std::string xml = appFontConfigXml(folders);
     if (!FcConfigParseAndLoadFromMemory(config.get(), fc(xml), FcFalse)) return nullptr;
+    HeldCaches held;
     for (const std::string& folder : folders.folders) {
-        if (isFolder(folder) && !hasCurrentCache(fc(folder), config.get())) return nullptr;
+        if (isFolder(folder) && !hasCurrentCache(fc(folder), config.get(), held)) return nullptr;
     }
     // The font list is fixed for the life of the process: a rescan could
     // only find a folder changed under us, and would then write its cache.
