@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "toolkit/core/StringTable.hpp"
+#include "toolkit/core/Symbols.hpp"
 #include "toolkit/layout/LayoutPass.hpp"
 
 namespace ui::layout_detail {
@@ -27,12 +28,7 @@ constexpr Color kDividerColor = Color::rgb255(84, 84, 88, 0.6);
 }  // namespace
 
 bool isKnownSymbol(std::string_view systemName) {
-    // The names the app draws; the painter maps each to an icon-font glyph.
-    static constexpr std::array<std::string_view, 7> kKnown{
-        "cross.case.fill", "heart", "heart.text.square.fill", "drop.fill",
-        "calendar",        "photo", "plus.magnifyingglass",
-    };
-    return std::find(kKnown.begin(), kKnown.end(), systemName) != kKnown.end();
+    return symbolCodepoint(systemName).has_value();
 }
 
 // ---- Text ----------------------------------------------------------------

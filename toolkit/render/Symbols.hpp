@@ -1,15 +1,11 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include "toolkit/core/Symbols.hpp"
 
 namespace ui {
 
-// The icon font that stands in for the platform's symbol set.
+// The icon font that stands in for the platform's symbol set; the glyphs
+// come from the table in toolkit/core/Symbols.hpp.
 inline constexpr const char* kSymbolFontFamily = "Material Icons";
-
-// The one table from the platform's system symbol names to glyphs of the
-// icon font. Names we have no glyph for give nothing, and draw nothing.
-std::optional<char32_t> symbolCodepoint(std::string_view systemName);
 
 }  // namespace ui

@@ -1,4 +1,4 @@
-#include "toolkit/render/Symbols.hpp"
+#include "toolkit/core/Symbols.hpp"
 
 #include <array>
 #include <utility>
