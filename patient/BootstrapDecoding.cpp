@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
 
@@ -126,6 +127,13 @@ std::string requiredString(const BootstrapReader& reader, PatientBootstrap::Codi
 }
 
 BootstrapReader readDocument(std::span<const std::uint8_t> json) {
+    // JSON has no place for a raw NUL byte: it is not whitespace, and inside
+    // a string it would have to be escaped. nlohmann-json takes one for the
+    // end of the input, though, so a valid document followed by a NUL and
+    // anything at all would pass as valid. Such bytes are no JSON document.
+    if (std::find(json.begin(), json.end(), std::uint8_t{0}) != json.end()) {
+        throw DecodingError(DecodingError::Kind::dataCorrupted, "", "the data is not valid JSON");
+    }
     BootstrapReader reader;
     const bool parsed = Json::sax_parse(json.begin(), json.end(), &reader);
     if (reader.tooDeep()) {

@@ -88,6 +88,10 @@ class BinaryPlist {
         const auto offset = objectOffset(object);
         if (!offset) return std::nullopt;
         const std::uint8_t type = bytes_[*offset] >> 4;
+        // libplist measures an ASCII string with strlen, so one holding a NUL
+        // would come back cut short at it, silently. UTF-16 strings are
+        // converted with their length and come back whole.
+        if (type == 0x5 && !isNulFreeString(*offset)) return std::nullopt;
         if (type != 0xA && type != 0xC && type != 0xD) return std::vector<std::uint64_t>();
 
         auto count = containerLength(*offset);
@@ -146,10 +150,15 @@ private:
         const auto offset = objectOffset(object);
         if (!offset) return false;
         const std::uint8_t type = bytes_[*offset] >> 4;
-        if (type != 0x5 && type != 0x6) return false;
-        const auto length = containerLength(*offset);
+        return (type == 0x5 || type == 0x6) && isNulFreeString(*offset);
+    }
+
+    // Whether the ASCII or UTF-16 string object at `offset` lies inside the
+    // file and holds no NUL character.
+    bool isNulFreeString(std::uint64_t offset) const {
+        const auto length = containerLength(offset);
         if (!length) return false;
-        const std::uint64_t unit = type == 0x5 ? 1 : 2;
+        const std::uint64_t unit = (bytes_[offset] >> 4) == 0x5 ? 1 : 2;
         const auto [count, start] = *length;
         if (start > bytes_.size() || count > (bytes_.size() - start) / unit) return false;
         for (std::uint64_t k = 0; k < count; ++k) {
@@ -240,7 +249,12 @@ bool isWithinLimits(std::span<const std::uint8_t> bytes, const PlistLimits& limi
     constexpr std::string_view kBinaryMagic = "bplist00";
     const bool binary = bytes.size() >= kBinaryMagic.size() &&
                         std::memcmp(bytes.data(), kBinaryMagic.data(), kBinaryMagic.size()) == 0;
-    return binary ? binaryWithinLimits(bytes, limits) : xmlWithinLimits(bytes, limits.maxDepth);
+    if (binary) return binaryWithinLimits(bytes, limits);
+    // NUL is no character of XML text, anywhere in a document. libplist
+    // measures keys and strings with strlen, so a NUL inside one would cut
+    // it short silently (a key could even turn into another key).
+    if (!bytes.empty() && std::memchr(bytes.data(), 0, bytes.size()) != nullptr) return false;
+    return xmlWithinLimits(bytes, limits.maxDepth);
 }
 
 }  // namespace resources

@@ -13,7 +13,12 @@ namespace resources {
 // this check measures the nesting depth and, for binary lists, the number of
 // nodes after expansion, and refuses what is out of bounds. It also refuses
 // binary dictionaries whose keys are not NUL-free strings: libplist asserts
-// (and so aborts the app) when it hands such a key back.
+// (and so aborts the app) when it hands such a key back. And it refuses
+// lists in which libplist would cut a string short at a NUL character
+// without a word: XML lists holding a NUL byte anywhere, and binary lists
+// with an ASCII string object holding one. Such a value cannot be read as
+// written, and a list we cannot read faithfully is refused whole, like any
+// list that does not parse.
 //
 // The check does not judge whether the bytes are a valid property list; that
 // stays libplist's job. It only guarantees that what it lets through parses

@@ -288,6 +288,23 @@ TEST(PropertyListLimitsTest, KeysThatAreNoPlainStringsAreRefusedNotAnAbort) {
     EXPECT_EQ(info.at("ky"), PlistValue("v"));
 }
 
+TEST(PropertyListLimitsTest, StringsThatWouldBeCutAtANulAreRefused) {
+    using namespace std::string_literals;
+    // libplist measures these with strlen: the value would read as "QUJD",
+    // the key as "k", with the rest silently gone.
+    EXPECT_FALSE(resources::parsePropertyList(
+                     handWrittenBinary({{0xD1, 1, 2},
+                                        {0x51, 'k'},
+                                        {0x59, 'Q', 'U', 'J', 'D', 0, 'j', 'u', 'n', 'k'}}))
+                     .has_value());
+    EXPECT_TRUE(parseXmlEntries("<key>k</key><string>QUJD\0junk</string>\n"s).empty());
+    EXPECT_TRUE(parseXmlEntries("<key>k\0junk</key><string>QUJD</string>\n"s).empty());
+    // A UTF-16 string is converted with its length and comes back whole.
+    const auto info = resources::parseInfoDictionary(
+        handWrittenBinary({{0xD1, 1, 2}, {0x51, 'k'}, {0x63, 0, 'a', 0, 0, 0, 'b'}}));
+    EXPECT_EQ(info.at("k"), PlistValue("a\0b"s));
+}
+
 TEST(PropertyListLimitsTest, ReferencesOutsideTheObjectTableAreRefused) {
     EXPECT_FALSE(
         resources::parsePropertyList(handWrittenBinary({{0xD1, 1, 9}, {0x51, 'k'}})).has_value());
