@@ -3,12 +3,14 @@
 #include <plist/plist.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -106,6 +108,10 @@ int jsonDepth(std::string_view json) {
 Fields expectedRecord(std::string_view bootstrapText) {
     const auto json = simpleBase64(bootstrapText);
     if (!json) return kFallback;
+    // JSON text holds no raw NUL anywhere (not whitespace, and escaped
+    // inside strings). The JSON library below would stop reading at one,
+    // so it must not be asked.
+    if (json->find('\0') != std::string::npos) return kFallback;
     const auto document = nlohmann::json::parse(*json, nullptr, /*allow_exceptions=*/false);
     if (document.is_discarded() || !document.is_object()) return kFallback;
     if (jsonDepth(*json) > patient::kMaxJsonDepth) return kFallback;
@@ -128,6 +134,66 @@ void checkRecordFor(std::string_view bootstrapText, const PatientBootstrap& reco
     const Fields expected = expectedRecord(bootstrapText);
     require(actual == expected, "record agrees with the independent decoding",
             "actual " + describe(actual) + "\nexpected " + describe(expected));
+}
+
+// --- Info.plist: strings against the raw bytes ----------------------------------
+
+bool isBinaryList(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0;
+}
+
+std::optional<std::uint64_t> bigEndian(std::span<const std::uint8_t> bytes, std::uint64_t at,
+                                       std::uint64_t width) {
+    if (width == 0 || width > 8 || at > bytes.size() || bytes.size() - at < width) return std::nullopt;
+    std::uint64_t value = 0;
+    for (std::uint64_t k = 0; k < width; ++k) value = value << 8 | bytes[at + k];
+    return value;
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether some string object of a binary list holds exactly the ASCII
+// `text`, read to the full length its own header gives: as bytes (ASCII
+// objects) or as UTF-16 units. Every object of the offset table is looked
+// at, reachable or not. This checks the entry against the file without
+// libplist, which measures ASCII strings with strlen.
+bool isWholeStringOfBinaryList(std::span<const std::uint8_t> bytes, std::string_view text) {
+    if (bytes.size() < 8 + 32) return false;
+    const std::uint64_t trailer = bytes.size() - 32;
+    const std::uint64_t offsetSize = bytes[trailer + 6];
+    const auto count = bigEndian(bytes, trailer + 8, 8);
+    const auto table = bigEndian(bytes, trailer + 24, 8);
+    if (!count || !table) return false;
+    for (std::uint64_t i = 0; i < *count && i < bytes.size(); ++i) {
+        const auto offset = bigEndian(bytes, *table + i * offsetSize, offsetSize);
+        if (!offset || *offset >= bytes.size()) continue;
+        const std::uint8_t type = bytes[*offset] >> 4;
+        if (type != 0x5 && type != 0x6) continue;
+        std::uint64_t length = bytes[*offset] & 0x0F;
+        std::uint64_t start = *offset + 1;
+        if (length == 0x0F) {
+            if (start >= bytes.size() || bytes[start] >> 4 != 0x1) continue;
+            const std::uint64_t width = std::uint64_t{1} << (bytes[start] & 0x0F);
+            const auto value = bigEndian(bytes, start + 1, width);
+            if (!value) continue;
+            length = *value;
+            start += 1 + width;
+        }
+        if (length != text.size()) continue;
+        const std::uint64_t unit = type == 0x5 ? 1 : 2;
+        if (start > bytes.size() || (bytes.size() - start) / unit < length) continue;
+        bool same = true;
+        for (std::uint64_t k = 0; k < length && same; ++k) {
+            const auto c = static_cast<std::uint8_t>(text[k]);
+            same = unit == 1 ? bytes[start + k] == c
+                             : bytes[start + 2 * k] == 0 && bytes[start + 2 * k + 1] == c;
+        }
+        if (same) return true;
+    }
+    return false;
 }
 
 // --- Info.plist: our typed tree against libplist's own -------------------------
@@ -238,10 +304,23 @@ void checkInfoPlist(const std::uint8_t* data, std::size_t size) {
         require(!parsed.has_value() && info.empty(), "lists beyond the limits are refused");
     }
 
+    // libplist cuts strings short at a NUL; the checks against its tree
+    // above share that fault, so these look at the raw bytes instead.
+    if (!isBinaryList(bytes) && std::find(data, data + size, std::uint8_t{0}) != data + size) {
+        require(!parsed.has_value() && info.empty(), "an XML list holding a NUL is refused");
+    }
+
     if (entry == info.end() || !entry->second.is<std::string>()) {
         require(fieldsOf(record) == kFallback, "no string entry gives the fallback");
     } else {
-        checkRecordFor(*entry->second.getIf<std::string>(), record);
+        const std::string& text = *entry->second.getIf<std::string>();
+        // A text beyond ASCII is never base64, so it gives the fallback
+        // whatever its length.
+        if (isBinaryList(bytes) && isAscii(text)) {
+            require(isWholeStringOfBinaryList(bytes, text),
+                    "the entry is a whole string of the binary list", text);
+        }
+        checkRecordFor(text, record);
     }
 }
 
