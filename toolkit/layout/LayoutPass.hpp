@@ -203,9 +203,10 @@ inline ProposedSize along(Axis axis, std::optional<double> majorLength,
 bool isKnownSymbol(std::string_view systemName);
 
 // The text a view shows. Verbatim texts are used where they are, without a
-// copy; keys are looked up into `storage`.
+// copy, unless a NUL in them must be made visible; keys are looked up into
+// `storage`.
 inline std::string_view shownText(const LocalizedString& string, std::string& storage) {
-    if (string.verbatim) return string.key;
+    if (string.verbatim && string.key.find('\0') == std::string::npos) return string.key;
     storage = localized(string);
     return storage;
 }

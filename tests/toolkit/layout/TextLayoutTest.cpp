@@ -89,6 +89,37 @@ TEST_F(TextLayout, EntriesCarryTheInheritedEnvironment) {
     EXPECT_EQ(plain.views[0].font, Font::body);
 }
 
+// Measures as the fixed-advance fake does, and keeps every text it is given.
+class RecordingMeasurer : public FixedAdvanceMeasurer {
+  public:
+    TextMetrics measure(std::string_view text, const ResolvedFont& font, std::optional<double> width,
+                        int lineLimit) override {
+        measured.emplace_back(text);
+        return FixedAdvanceMeasurer::measure(text, font, width, lineLimit);
+    }
+    std::vector<std::string> measured;
+};
+
+TEST(TextNulLayout, ANulIsMeasuredAndShownAsAReplacementCharacter) {
+    using namespace std::string_literals;
+    RecordingMeasurer measurer;
+    LayoutEngine engine{measurer};
+    LayoutTree tree;
+    engine.layout(VStack({Text::verbatim("Jane\0Roe"s), Text("Patient: %@", "Jane\0\0Roe"s)}),
+                  {0, 0, 390, 844}, {}, tree);
+
+    const std::string verbatim = "Jane\uFFFDRoe";
+    const std::string argument = "Patient: Jane\uFFFD\uFFFDRoe";
+    EXPECT_EQ(withText(tree, verbatim).accessibilityLabel, verbatim);
+    EXPECT_EQ(withText(tree, argument).accessibilityLabel, argument);
+    // The painter and the copy menu read the entry's text; the measurer must
+    // have sized that same text, never one cut at a NUL.
+    ASSERT_FALSE(measurer.measured.empty());
+    for (const std::string& text : measurer.measured) {
+        EXPECT_TRUE(text == verbatim || text == argument) << text;
+    }
+}
+
 TEST_F(TextLayout, SymbolsTakeTheirSizeFromTheSurroundingFont) {
     EXPECT_EQ(sizeOf(Image("heart").font(Font::title2), {}), (Size{22 * 1.2, 22 * 1.2}));
     EXPECT_EQ(sizeOf(Image("calendar"), {0, 0}), (Size{17 * 1.2, 17 * 1.2}));
