@@ -36,6 +36,10 @@ struct NorvelAppointment {
     NorvelAppointment(std::string time, std::string title, std::string location);
 };
 
+// The wellness card and the appointment row hold no state, so the sections
+// build them in place from their bodies: the runtime then has no component
+// of theirs to resolve on every pass.
+
 // One card of the wellness grid: the tinted symbol above the title, the
 // value and a short note.
 struct WellnessCard {

@@ -61,7 +61,7 @@ View ContentView::statusStrip() const {
 View ContentView::wellnessGrid() const {
     return LazyVGrid(GridItem::adaptive(150, infinity, 12), HorizontalAlignment::center, 12,
                      {ForEach(wellnessChecks, [](const WellnessCheck& check) {
-                         return WellnessCard{check};
+                         return WellnessCard{check}.body();
                      })});
 }
 
@@ -72,7 +72,7 @@ View ContentView::appointmentList() const {
                       VStack(HorizontalAlignment::center, 0,
                              {theme::dividedRows(appointments,
                                                  [](const NorvelAppointment& appointment) {
-                                                     return AppointmentRow{appointment};
+                                                     return AppointmentRow{appointment}.body();
                                                  })})
                           .padding(Edges::horizontal, 16)
                           .background(Color::white.opacity(0.07), theme::cardShape()),
