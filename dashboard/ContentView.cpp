@@ -2,16 +2,11 @@
 
 #include "dashboard/DashboardViews.hpp"
 #include "diagnostics/DiagnosticScreen.hpp"
+#include "theme/Surfaces.hpp"
 
 namespace dashboard {
 
 using namespace ui;
-
-LinearGradient dashboardGradient() {
-    return LinearGradient{{Color(0.04, 0.11, 0.16), Color(0.07, 0.18, 0.22), Color(0.12, 0.12, 0.17)},
-                          UnitPoint::topLeading,
-                          UnitPoint::bottomTrailing};
-}
 
 WellnessCheck::WellnessCheck(std::string title, std::string value, std::string detail, Color tint,
                              std::string icon)
@@ -56,7 +51,7 @@ View ContentView::body() const {
                                  labSummary(),
                              })
                           .padding(20))
-        .background(dashboardGradient(), Edges::all)
+        .background(theme::dashboardGradient(), Edges::all)
         .alert("Imaging File", isShowingImagingPointer.binding(),
                {Button("OK", ButtonRole::cancel, [] {})},
                Text("Linked study asset: %@", imagingStudyFileName))

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "dashboard/ContentView.hpp"
-#include "diagnostics/DividerRule.hpp"
 #include "foundation/UUID.hpp"
 #include "toolkit/core/View.hpp"
 
@@ -37,6 +36,24 @@ struct NorvelAppointment {
     NorvelAppointment(std::string time, std::string title, std::string location);
 };
 
+// The wellness card and the appointment row hold no state, so the sections
+// build them in place from their bodies: the runtime then has no component
+// of theirs to resolve on every pass.
+
+// One card of the wellness grid: the tinted symbol above the title, the
+// value and a short note.
+struct WellnessCard {
+    WellnessCheck check;
+    ui::View body() const;
+};
+
+// One row of today's appointments: the time in a fixed 54-point column, so
+// the titles of all rows line up, then the title above the location.
+struct AppointmentRow {
+    NorvelAppointment appointment;
+    ui::View body() const;
+};
+
 // A capsule with an upper-cased caption above a value.
 struct StatusPill {
     std::string label;
@@ -60,11 +77,6 @@ struct ImagingStudyRow {
     std::function<void()> action;
     ui::View body() const;
 };
-
-// The background of the dashboard, top-leading to bottom-trailing.
-ui::LinearGradient dashboardGradient();
-
-using diagnostics::dividerFollows;
 
 // Lets tests build one section at a time.
 struct DashboardSections {

@@ -1,7 +1,8 @@
 #include "diagnostics/DiagnosticScreen.hpp"
 
-#include "diagnostics/DividerRule.hpp"
 #include "foundation/Text.hpp"
+#include "theme/DividedRows.hpp"
+#include "theme/Surfaces.hpp"
 
 namespace diagnostics {
 
@@ -23,12 +24,6 @@ View DiagnosticRow::body() const {
 }
 
 View DiagnosticScreen::body() const {
-    const auto& items = DiagnosticInfo::items();
-    const Shape card = RoundedRectangle(8, CornerStyle::continuous);
-    LinearGradient gradient{{Color(0.04, 0.11, 0.16), Color(0.07, 0.18, 0.22)},
-                            UnitPoint::topLeading,
-                            UnitPoint::bottomTrailing};
-
     return NavigationStack(
         ScrollView(VStack(HorizontalAlignment::leading, 18,
                           {
@@ -42,18 +37,16 @@ View DiagnosticScreen::body() const {
                                              .foregroundStyle(Color::white.opacity(0.62)),
                                      }),
                               VStack(HorizontalAlignment::center, 0,
-                                     {ForEach(items,
-                                              [&items](const DiagnosticItem& item) {
-                                                  View row = DiagnosticRow{item};
-                                                  if (!dividerFollows(item, items)) return row;
-                                                  return View(Group({row, Divider().overlay(Color::white.opacity(0.12))}));
-                                              })})
+                                     {theme::dividedRows(DiagnosticInfo::items(),
+                                                         [](const DiagnosticItem& item) {
+                                                             return DiagnosticRow{item};
+                                                         })})
                                   .padding(Edges::horizontal, 16)
-                                  .background(Color::white.opacity(0.08), card)
-                                  .overlay(card.stroke(Color::white.opacity(0.12), 1)),
+                                  .background(Color::white.opacity(0.08), theme::cardShape())
+                                  .overlay(theme::cardOutline()),
                           })
                        .padding(20))
-            .background(gradient, Edges::all)
+            .background(theme::sheetGradient(), Edges::all)
             .toolbar({ToolbarItem{ToolbarPlacement::topBarTrailing,
                                   Button("Done", [dismiss = dismiss] { dismiss(); })}}));
 }

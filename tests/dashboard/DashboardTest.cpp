@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
+#include <string>
 
 #include "dashboard/ContentView.hpp"
 #include "dashboard/DashboardViews.hpp"
@@ -144,6 +146,10 @@ struct GridCase {
     int columns;
 };
 
+void PrintTo(const GridCase& c, std::ostream* out) {
+    *out << "width " << c.width << ", columns " << c.columns;
+}
+
 class GridColumns : public Dashboard, public ::testing::WithParamInterface<GridCase> {};
 
 TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
@@ -170,7 +176,10 @@ TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
 
 INSTANTIATE_TEST_SUITE_P(Dashboard, GridColumns,
                          ::testing::Values(GridCase{350, 2}, GridCase{311, 1}, GridCase{474, 3},
-                                           GridCase{635, 3}, GridCase{636, 4}));
+                                           GridCase{635, 3}, GridCase{636, 4}),
+                         [](const auto& info) {
+                             return "width" + std::to_string(static_cast<int>(info.param.width));
+                         });
 
 TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     auto runtime = open(ContentView());
@@ -312,6 +321,10 @@ struct PressCase {
     const char* name;
     const char* text;  // where to press; empty: the badge
 };
+
+void PrintTo(const PressCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class LongPressTargets : public Dashboard, public ::testing::WithParamInterface<PressCase> {};
 

@@ -52,6 +52,24 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The smallest rectangle that holds both. A rectangle without area adds
+// nothing, so a union can start from an empty rectangle and grow.
+inline Rect unionOf(const Rect& a, const Rect& b) {
+    if (a.width <= 0 || a.height <= 0) return b;
+    if (b.width <= 0 || b.height <= 0) return a;
+    double x = std::min(a.minX(), b.minX()), y = std::min(a.minY(), b.minY());
+    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
+}
+
+// Whether `inner` lies wholly inside `outer`, edges included.
+inline bool covers(const Rect& outer, const Rect& inner) {
+    return outer.minX() <= inner.minX() && outer.minY() <= inner.minY() &&
+           outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
+}
+
+// Spacer() keeps at least this much room along its stack.
+inline constexpr double kDefaultSpacerLength = 8;
+
 // A set of edges, as bit flags, so `Edges::horizontal` reads like the
 // platform's edge sets.
 enum class Edges : unsigned {

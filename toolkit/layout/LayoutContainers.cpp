@@ -10,8 +10,6 @@
 namespace ui::layout_detail {
 namespace {
 
-// Spacer() keeps at least this much room along its stack.
-constexpr double kDefaultSpacerLength = 8;
 // The gap between two views of a stack that names no spacing.
 constexpr double kDefaultStackSpacing = 8;
 // Rows of a lazy grid that names no spacing.

@@ -16,7 +16,6 @@ namespace {
 constexpr double kSymbolBoxFactor = 1.2;
 // Shapes and gradients asked for their ideal size answer this, per axis.
 constexpr double kIdealShapeLength = 10;
-constexpr double kDefaultSpacerLength = 8;
 // Steps of the search for the largest shrink factor at which a text fits.
 constexpr int kShrinkSearchSteps = 7;
 // Widths that agree to within this much count as fitting.

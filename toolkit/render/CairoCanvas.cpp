@@ -31,11 +31,6 @@ Rect scaled(const Rect& r, double s) {
     return {r.x * s, r.y * s, r.width * s, r.height * s};
 }
 
-bool covers(const Rect& outer, const Rect& inner) {
-    return outer.minX() <= inner.minX() && outer.minY() <= inner.minY() &&
-           outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
-}
-
 bool isOpaque(const LinearGradient& g) {
     return !g.colors.empty() &&
            std::all_of(g.colors.begin(), g.colors.end(), [](const Color& c) { return c.a >= 1; });

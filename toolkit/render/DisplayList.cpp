@@ -15,16 +15,6 @@ Rect inflated(const Rect& r, double dx, double dy) {
     return {r.x - dx, r.y - dy, r.width + 2 * dx, r.height + 2 * dy};
 }
 
-Rect unionOf(const Rect& a, const Rect& b) {
-    double x = std::min(a.minX(), b.minX()), y = std::min(a.minY(), b.minY());
-    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
-}
-
-bool covers(const Rect& outer, const Rect& inner) {
-    return outer.minX() <= inner.minX() && outer.minY() <= inner.minY() &&
-           outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
-}
-
 bool isShapeKind(const std::string& kind) {
     return kind == "RoundedRectangle" || kind == "Rectangle";
 }

@@ -6,13 +6,6 @@
 namespace ui {
 namespace {
 
-Rect unionOf(const Rect& a, const Rect& b) {
-    if (a.width <= 0 || a.height <= 0) return b;
-    if (b.width <= 0 || b.height <= 0) return a;
-    double x = std::min(a.minX(), b.minX()), y = std::min(a.minY(), b.minY());
-    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
-}
-
 // Grows `r` outwards to whole device pixels, so the repainted pixels are
 // entirely repainted and none is half-blended with its old content.
 Rect alignedToPixels(const Rect& r, double scale) {
