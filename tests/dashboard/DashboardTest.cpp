@@ -8,6 +8,7 @@
 #include "dashboard/ContentView.hpp"
 #include "dashboard/DashboardViews.hpp"
 #include "foundation/CurrentClock.hpp"
+#include "tests/CaseName.hpp"
 #include "toolkit/runtime/Runtime.hpp"
 
 using namespace ui;
@@ -170,7 +171,10 @@ TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
 
 INSTANTIATE_TEST_SUITE_P(Dashboard, GridColumns,
                          ::testing::Values(GridCase{350, 2}, GridCase{311, 1}, GridCase{474, 3},
-                                           GridCase{635, 3}, GridCase{636, 4}));
+                                           GridCase{635, 3}, GridCase{636, 4}),
+                         testsupport::namedBy([](const GridCase& c) {
+                             return ::testing::PrintToString(c.width) + "pt";
+                         }));
 
 TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     auto runtime = open(ContentView());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patient/PatientBootstrap.hpp"
+#include "tests/CaseName.hpp"
 #include "tests/patient/PatientTestSupport.hpp"
 
 namespace {
@@ -71,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Nesting up to the limit in an extra member is fine.
         Decoded{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                     testsupport::deeplyNested(patient::kMaxJsonDepth - 1) + "}",
-                {"N", "d", "c"}}));
+                {"N", "d", "c"}}),
+    testsupport::printedName);
 
 struct Rejected {
     std::string json;
@@ -122,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Kind::keyNotFound, "patientName"},
         Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","clinic":null})",
                  Kind::valueNotFound, "clinic"},
-        Rejected{"{}", Kind::keyNotFound, "patientName"}));
+        Rejected{"{}", Kind::keyNotFound, "patientName"}),
+    testsupport::printedName);
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, RejectsDocumentTest,
@@ -141,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Rejected{"{\"patientName\":\"N\0\",\"dateOfBirth\":\"d\",\"clinic\":\"c\"}"s,
                              Kind::dataCorrupted, ""},
                     Rejected{R"({/* c */"patientName":"N","dateOfBirth":"d","clinic":"c"})",
-                             Kind::dataCorrupted, ""}));
+                             Kind::dataCorrupted, ""}),
+    testsupport::printedName);
 
 INSTANTIATE_TEST_SUITE_P(
     Nesting, RejectsDocumentTest,
@@ -151,6 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Kind::dataCorrupted, ""},
                     Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                                  testsupport::deeplyNested(patient::kMaxJsonDepth) + "}",
-                             Kind::dataCorrupted, ""}));
+                             Kind::dataCorrupted, ""}),
+    testsupport::printedName);
 
 }  // namespace

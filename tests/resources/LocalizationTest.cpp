@@ -6,6 +6,7 @@
 
 #include "resources/Bundle.hpp"
 #include "resources/Localization.hpp"
+#include "tests/CaseName.hpp"
 
 namespace {
 
@@ -123,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
                                          Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
                                          // Without a placeholder the text stays as it is.
                                          Substitution{"Hallo", "Jane", "Hallo"},
-                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}));
+                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}),
+                         testsupport::printedName);
 
 TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
     useLanguage("de");

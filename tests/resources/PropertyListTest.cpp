@@ -5,6 +5,7 @@
 #include <string>
 
 #include "resources/PropertyList.hpp"
+#include "tests/CaseName.hpp"
 #include "tests/resources/BundleTestSupport.hpp"
 
 namespace {
@@ -105,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IntegerCase{"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
                     IntegerCase{"-9223372036854775808", std::numeric_limits<std::int64_t>::min()},
                     // Beyond the signed range: the bits are kept, so it wraps.
-                    IntegerCase{"18446744073709551615", -1}));
+                    IntegerCase{"18446744073709551615", -1}),
+    testsupport::printedName);
 
 TEST(PropertyListTest, NegativeIntegersSurviveTheBinaryForm) {
     const auto info = resources::parseInfoDictionary(
@@ -136,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
         std::string("bplist00\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 40),
         // A root that is not a dictionary is no Info dictionary.
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
-        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>"));
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>"),
+    testsupport::printedName);
 
 // Binary lists whose containers use the longer count forms and wider object
 // references must still pass the size check before parsing.
@@ -164,7 +167,10 @@ TEST_P(BinaryContainerTest, LargeContainersRoundTrip) {
     EXPECT_EQ(info.at("dict"), PlistValue(expectedDict));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, BinaryContainerTest, testing::Values(0, 1, 14, 15, 16, 300, 20000));
+INSTANTIATE_TEST_SUITE_P(Sizes, BinaryContainerTest, testing::Values(0, 1, 14, 15, 16, 300, 20000),
+                         testsupport::namedBy([](int n) {
+                             return std::to_string(n) + " entries";
+                         }));
 
 std::string nestedXmlArrays(int depth) {
     std::string entries = "<key>deep</key>";
