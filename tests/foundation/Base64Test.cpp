@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ValidCase{"Zm9vYg==", bytesOf("foob")}, ValidCase{"Zm9vYmE=", bytesOf("fooba")},
                     ValidCase{"Zm9vYmFy", bytesOf("foobar")}, ValidCase{"+/+/", {0xFB, 0xFF, 0xBF}},
                     ValidCase{"AAAA", {0, 0, 0}}, ValidCase{"////", {0xFF, 0xFF, 0xFF}}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 class Base64InvalidTest : public testing::TestWithParam<std::string> {};
 
@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Malformed, Base64InvalidTest,
                              "Zm9v-_-_", std::string("Zm9\0", 4), "Zm9\xC3", "Zm.v",
                              // Padding that hides set bits: only one spelling of each byte string.
                              "Zh==", "Zm9=", "Zm/=", "AB=="),
-                         testsupport::printedName);
+                         testsupport::printedName());
 
 TEST(Base64Test, AcceptsExactlyTheAlphabetInEveryPosition) {
     const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Symbols and characters without case stay as they are.
                     CaseMapping{"2026-05-30 09:42 UTC", "2026-05-30 09:42 UTC"},
                     CaseMapping{"❤️ 日本", "❤️ 日本"}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 TEST(UppercasedTest, IgnoresTheDefaultLocale) {
     // Under Turkish rules "i" would become "İ"; the app must not depend on

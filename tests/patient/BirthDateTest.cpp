@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Parsed{"0002001-001-00001", DateComponents{2001, 1, 1}, "1/1/2001"},
                     Parsed{"9223372036854775807-1-1", DateComponents{kInt64Max, 1, 1},
                            "1/1/9223372036854775807"}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Unparsed, DateParsingTest,
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Parsed{"9223372036854775808-1-1", std::nullopt, "9223372036854775808-1-1"},
                     Parsed{"99999999999999999999-1-1", std::nullopt, "99999999999999999999-1-1"},
                     Parsed{"next Tuesday", std::nullopt, "next Tuesday"}),
-    testsupport::printedName);
+    testsupport::printedName(12));
 
 // --- Age ---------------------------------------------------------------------
 

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         Decoded{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                     testsupport::deeplyNested(patient::kMaxJsonDepth - 1) + "}",
                 {"N", "d", "c"}}),
-    testsupport::printedName);
+    testsupport::printedName(12));
 
 struct Rejected {
     std::string json;
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
         Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","clinic":null})",
                  Kind::valueNotFound, "clinic"},
         Rejected{"{}", Kind::keyNotFound, "patientName"}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, RejectsDocumentTest,
@@ -145,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Kind::dataCorrupted, ""},
                     Rejected{R"({/* c */"patientName":"N","dateOfBirth":"d","clinic":"c"})",
                              Kind::dataCorrupted, ""}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Nesting, RejectsDocumentTest,
@@ -156,6 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                                  testsupport::deeplyNested(patient::kMaxJsonDepth) + "}",
                              Kind::dataCorrupted, ""}),
-    testsupport::printedName);
+    testsupport::printedName());
 
 }  // namespace

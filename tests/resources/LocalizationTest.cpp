@@ -116,7 +116,7 @@ TEST_P(SubstituteArgumentTest, ReplacesTheFirstPlaceholderVerbatim) {
               GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
+INSTANTIATE_TEST_SUITE_P(Of, SubstituteArgumentTest,
                          testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
                                                       "Demo chart for Patient: John Doe"},
                                          Substitution{"%@ first", "", " first"},
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
                                          // Without a placeholder the text stays as it is.
                                          Substitution{"Hallo", "Jane", "Hallo"},
                                          Substitution{"Twice %@ and %@", "a", "Twice a and %@"}),
-                         testsupport::printedName);
+                         testsupport::printedName(9));
 
 TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
     useLanguage("de");

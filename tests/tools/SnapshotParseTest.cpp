@@ -39,14 +39,14 @@ TEST_P(SnapshotScriptErrors, NameTheFirstBadLineAndKeepNoCommands) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SnapshotScript, SnapshotScriptErrors,
+    Script, SnapshotScriptErrors,
     ::testing::Values(BadLine{"jump 1 2", 1}, BadLine{"tap 1", 1}, BadLine{"tap 1 2 3", 1},
                       BadLine{"wait 5\nwait -1", 2}, BadLine{"wait 1e3", 1},
                       BadLine{"tap 0x10 2", 1}, BadLine{"tap nan 2", 1}, BadLine{"tap inf 2", 1},
                       BadLine{"key space", 1}, BadLine{"key", 1}, BadLine{"release now", 1},
                       BadLine{"\n\nscroll", 3}, BadLine{"press 1 2\nPRESS 1 2", 2},
                       BadLine{"tap . 2", 1}),
-    testsupport::namedBy([](const BadLine& c) { return std::string(c.script); }));
+    testsupport::namedBy([](const BadLine& c) { return std::string(c.script); }, 6));
 
 TEST(SnapshotOptions, DefaultsAreAPhoneAtScaleThree) {
     auto p = parseOptions({});
@@ -83,7 +83,7 @@ TEST_P(SnapshotOptionErrors, AreOneLineNamingTheOption) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SnapshotOptions, SnapshotOptionErrors,
+    Options, SnapshotOptionErrors,
     ::testing::Values(
         BadOption{{"--size", "390"}, "--size"}, BadOption{{"--size", "0x844"}, "--size"},
         BadOption{{"--size", "390x-1"}, "--size"}, BadOption{{"--scale", "0"}, "--scale"},
