@@ -64,7 +64,8 @@ class ScrollOffset : public LayoutTest,
 TEST_P(ScrollOffset, IsClampedToTheContent) {
     auto [asked, applied] = GetParam();
     std::string seenKey;
-    engine.setScrollOffsets([&](const std::string& key) {
+    // Clang 14 cannot capture a structured binding, hence the init-capture.
+    engine.setScrollOffsets([&seenKey, asked = asked](const std::string& key) {
         seenKey = key;
         return asked;
     });
