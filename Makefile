@@ -4,14 +4,27 @@ JOBS ?= 2
 PATIENT ?=
 SANITIZE ?=
 FUZZ_SECONDS ?= 60
+BUILD_TYPE ?= RelWithDebInfo
+NOCHECK ?=
 
+# Make's "Entering directory" lines for every sub-make say nothing a reader
+# needs; CMake's progress lines and the test summary are what remain.
+MAKEFLAGS += --no-print-directory
+
+# Our own builds treat warnings as errors; a plain `cmake` build does not.
+# BUILD_TYPE picks another optimisation (CI builds Release too, in
+# build-release, since some warnings only show there).
 ifeq ($(SANITIZE),1)
 BUILD_DIR := build-sanitize
 CMAKE_EXTRA := -DNORVEL_SANITIZE=ON -DNORVEL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-else
+else ifeq ($(BUILD_TYPE),RelWithDebInfo)
 BUILD_DIR := build
 CMAKE_EXTRA := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+else
+BUILD_DIR := build-$(shell echo $(BUILD_TYPE) | tr A-Z a-z)
+CMAKE_EXTRA := -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 endif
+CMAKE_EXTRA += -DNORVEL_WERROR=ON
 
 # The patient is whatever this command names: without PATIENT the key is
 # left out again and the fallback patient shows.
@@ -21,7 +34,7 @@ else
 CMAKE_EXTRA += -DNORVEL_PATIENT_JSON=
 endif
 
-.PHONY: all deps configure build test run bench fuzz soak clean
+.PHONY: all deps configure build test run bench fuzz soak deb deb-check clean
 
 all: build
 
@@ -54,5 +67,30 @@ fuzz: deps
 soak: build
 	@NORVEL_SOAK_EVENTS=100000 $(BUILD_DIR)/tests/soak_test
 
+# The Debian package, built from a copy of the tree in build-deb/ so the
+# package build's files stay out of the source tree; the .deb and .changes
+# land in build-deb/. NOCHECK=1 leaves the tests out of the package build.
+# PATIENT works as for `make run`.
+DEB_DIR := build-deb
+DEB_SOURCE := $(DEB_DIR)/norvel-health
+DEB_OPTIONS := parallel=$(JOBS)$(if $(NOCHECK), nocheck)
+
+deb:
+	@scripts/install-deps --package
+	@rm -rf $(DEB_DIR) && mkdir -p $(DEB_SOURCE)
+	@tar -c --exclude=./.git --exclude=./build --exclude='./build-*' --exclude=./fuzz/corpus-run . \
+		| tar -x -C $(DEB_SOURCE)
+	@cd $(DEB_SOURCE) && DEB_BUILD_OPTIONS="$(DEB_OPTIONS)" \
+		$(if $(PATIENT),NORVEL_PATIENT_JSON=$(abspath $(PATIENT))) \
+		dpkg-buildpackage -us -uc -b $(if $(NOCHECK),-Pnocheck)
+	@ls $(DEB_DIR)/*.deb
+
+# Lintian on the package and the upload, and the validators of the desktop
+# entry and the AppStream metadata on the files the package installs.
+deb-check: deb
+	@lintian --fail-on error,warning $(DEB_DIR)/*.changes $(DEB_DIR)/*.deb
+	@desktop-file-validate $(DEB_SOURCE)/debian/norvel-health/usr/share/applications/*.desktop
+	@appstreamcli validate --no-net --explain $(DEB_SOURCE)/debian/norvel-health/usr/share/metainfo/*.xml
+
 clean:
-	@rm -rf build build-sanitize build-fuzz
+	@rm -rf build build-* build-fuzz

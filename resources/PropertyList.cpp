@@ -116,7 +116,19 @@ std::optional<PlistValue> convert(plist_t node, int depth) {
         case PLIST_DICT: {
             auto dictionary = convertDictionary(node, depth);
             if (!dictionary) return std::nullopt;
+            // GCC 12 in optimised builds warns that the temporary
+            // PlistValue's string and vector members "may be used
+            // uninitialized" when the variant is moved: it follows the move
+            // into alternatives the variant does not hold. A false positive;
+            // clang and unoptimised builds see nothing.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
             return PlistValue(std::move(*dictionary));
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
         }
         default:
             // Keys and untyped nodes never stand as values in a list that

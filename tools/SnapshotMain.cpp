@@ -59,6 +59,10 @@ int main(int argc, char** argv) {
     auto parsed = snapshot::parseOptions(args);
     if (parsed.error) return usageError(*parsed.error);
     const auto& options = parsed.options;
+    if (options.version) {
+        std::cout << "norvel-snapshot " << NORVEL_VERSION << "\n";
+        return 0;
+    }
 
     std::vector<snapshot::Command> commands;
     if (options.scriptPath) {

@@ -49,6 +49,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
+        if (name == "--version") {
+            o.version = true;
+            continue;
+        }
         bool known = name == "--bundle" || name == "--size" || name == "--scale" ||
                      name == "--safe-area" || name == "--now" || name == "--script" ||
                      name == "--png" || name == "--tree";

@@ -27,6 +27,7 @@ struct Options {
     std::optional<std::string> scriptPath;
     std::optional<std::string> pngPath;
     std::optional<std::string> treePath;
+    bool version = false;  // --version: print the version and render nothing
 };
 
 struct ParsedOptions {

@@ -244,7 +244,7 @@ TEST(AppWithoutDisplay, SaysSoOnOneLineAndExitsOne) {
     auto r = xvfb::runCommand({NORVEL_APP_BIN}, {"DISPLAY", "WAYLAND_DISPLAY"}, 30);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-    EXPECT_NE(r.err.find("make run"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("norvel-snapshot --png"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "dashboard/ContentView.hpp"
 #include "dashboard/DashboardViews.hpp"
 #include "foundation/CurrentClock.hpp"
+#include "tests/CaseName.hpp"
 #include "toolkit/runtime/Runtime.hpp"
 
 using namespace ui;
@@ -177,9 +178,9 @@ TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
 INSTANTIATE_TEST_SUITE_P(Dashboard, GridColumns,
                          ::testing::Values(GridCase{350, 2}, GridCase{311, 1}, GridCase{474, 3},
                                            GridCase{635, 3}, GridCase{636, 4}),
-                         [](const auto& info) {
-                             return "width" + std::to_string(static_cast<int>(info.param.width));
-                         });
+                         testsupport::namedBy([](const GridCase& c) {
+                             return ::testing::PrintToString(c.width) + "pt";
+                         }));
 
 TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     auto runtime = open(ContentView());

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/Base64.hpp"
+#include "tests/CaseName.hpp"
 
 namespace {
 
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ValidCase{"Zm8=", bytesOf("fo")}, ValidCase{"Zm9v", bytesOf("foo")},
                     ValidCase{"Zm9vYg==", bytesOf("foob")}, ValidCase{"Zm9vYmE=", bytesOf("fooba")},
                     ValidCase{"Zm9vYmFy", bytesOf("foobar")}, ValidCase{"+/+/", {0xFB, 0xFF, 0xBF}},
-                    ValidCase{"AAAA", {0, 0, 0}}, ValidCase{"////", {0xFF, 0xFF, 0xFF}}));
+                    ValidCase{"AAAA", {0, 0, 0}}, ValidCase{"////", {0xFF, 0xFF, 0xFF}}),
+    testsupport::printedName());
 
 class Base64InvalidTest : public testing::TestWithParam<std::string> {};
 
@@ -70,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(Malformed, Base64InvalidTest,
                              // Characters outside the standard alphabet: URL-safe, NUL, non-ASCII.
                              "Zm9v-_-_", std::string("Zm9\0", 4), "Zm9\xC3", "Zm.v",
                              // Padding that hides set bits: only one spelling of each byte string.
-                             "Zh==", "Zm9=", "Zm/=", "AB=="));
+                             "Zh==", "Zm9=", "Zm/=", "AB=="),
+                         testsupport::printedName());
 
 TEST(Base64Test, AcceptsExactlyTheAlphabetInEveryPosition) {
     const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

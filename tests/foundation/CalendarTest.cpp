@@ -5,6 +5,7 @@
 
 #include "foundation/Calendar.hpp"
 #include "foundation/Clock.hpp"
+#include "tests/CaseName.hpp"
 #include "tests/foundation/TimeZoneScope.hpp"
 
 namespace foundation {
@@ -79,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
     Huge, CalendarRangeTest,
     testing::Values(DateComponents{6'000'000, 1, 1}, DateComponents{kInt32Max + 1, 1, 1},
                     DateComponents{2000, 1, kInt32Max}, DateComponents{2000, kInt32Max + 2, 1},
-                    DateComponents{std::numeric_limits<std::int64_t>::max(), 1, 1}));
+                    DateComponents{std::numeric_limits<std::int64_t>::max(), 1, 1}),
+    testsupport::printedName());
 
 TEST(CalendarTest, ConvertsFarButRepresentableYears) {
     const Calendar utc = Calendar::inTimeZone("UTC");

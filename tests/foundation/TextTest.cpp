@@ -2,6 +2,7 @@
 #include <unicode/locid.h>
 
 #include "foundation/Text.hpp"
+#include "tests/CaseName.hpp"
 
 namespace {
 
@@ -32,7 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CaseMapping{"ü ö ä é", "Ü Ö Ä É"},
                     // Symbols and characters without case stay as they are.
                     CaseMapping{"2026-05-30 09:42 UTC", "2026-05-30 09:42 UTC"},
-                    CaseMapping{"❤️ 日本", "❤️ 日本"}));
+                    CaseMapping{"❤️ 日本", "❤️ 日本"}),
+    testsupport::printedName());
 
 TEST(UppercasedTest, IgnoresTheDefaultLocale) {
     // Under Turkish rules "i" would become "İ"; the app must not depend on

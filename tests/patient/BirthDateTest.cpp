@@ -8,6 +8,7 @@
 #include "foundation/Calendar.hpp"
 #include "foundation/Clock.hpp"
 #include "patient/PatientBootstrap.hpp"
+#include "tests/CaseName.hpp"
 #include "tests/foundation/TimeZoneScope.hpp"
 
 namespace {
@@ -59,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Parsed{"+2001-+1-+01", DateComponents{2001, 1, 1}, "1/1/2001"},
                     Parsed{"0002001-001-00001", DateComponents{2001, 1, 1}, "1/1/2001"},
                     Parsed{"9223372036854775807-1-1", DateComponents{kInt64Max, 1, 1},
-                           "1/1/9223372036854775807"}));
+                           "1/1/9223372036854775807"}),
+    testsupport::printedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Unparsed, DateParsingTest,
@@ -85,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "01"},
                     Parsed{"9223372036854775808-1-1", std::nullopt, "9223372036854775808-1-1"},
                     Parsed{"99999999999999999999-1-1", std::nullopt, "99999999999999999999-1-1"},
-                    Parsed{"next Tuesday", std::nullopt, "next Tuesday"}));
+                    Parsed{"next Tuesday", std::nullopt, "next Tuesday"}),
+    testsupport::printedName(12));
 
 // --- Age ---------------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "patient/PatientBootstrap.hpp"
+#include "tests/CaseName.hpp"
 #include "tests/patient/PatientTestSupport.hpp"
 
 namespace {
@@ -71,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Nesting up to the limit in an extra member is fine.
         Decoded{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                     testsupport::deeplyNested(patient::kMaxJsonDepth - 1) + "}",
-                {"N", "d", "c"}}));
+                {"N", "d", "c"}}),
+    testsupport::printedName(12));
 
 struct Rejected {
     std::string json;
@@ -123,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Kind::keyNotFound, "patientName"},
         Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","clinic":null})",
                  Kind::valueNotFound, "clinic"},
-        Rejected{"{}", Kind::keyNotFound, "patientName"}));
+        Rejected{"{}", Kind::keyNotFound, "patientName"}),
+    testsupport::printedName());
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, RejectsDocumentTest,
@@ -140,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Rejected{R"({"patientName":"N\ud800","dateOfBirth":"d","clinic":"c"})",
                              Kind::dataCorrupted, ""},
                     Rejected{R"({/* c */"patientName":"N","dateOfBirth":"d","clinic":"c"})",
-                             Kind::dataCorrupted, ""}));
+                             Kind::dataCorrupted, ""}),
+    testsupport::printedName());
 
 // A raw NUL byte has no place in JSON text, wherever it stands; the JSON
 // library would take one for the end of the input.
@@ -163,6 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                              Kind::dataCorrupted, ""},
                     Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c","x":)" +
                                  testsupport::deeplyNested(patient::kMaxJsonDepth) + "}",
-                             Kind::dataCorrupted, ""}));
+                             Kind::dataCorrupted, ""}),
+    testsupport::printedName());
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "resources/Bundle.hpp"
 #include "resources/Localization.hpp"
+#include "tests/CaseName.hpp"
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST_P(SubstituteArgumentTest, ReplacesTheFirstPlaceholderVerbatim) {
               GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
+INSTANTIATE_TEST_SUITE_P(Of, SubstituteArgumentTest,
                          testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
                                                       "Demo chart for Patient: John Doe"},
                                          Substitution{"%@ first", "", " first"},
@@ -123,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, SubstituteArgumentTest,
                                          Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
                                          // Without a placeholder the text stays as it is.
                                          Substitution{"Hallo", "Jane", "Hallo"},
-                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}));
+                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}),
+                         testsupport::printedName(9));
 
 TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
     useLanguage("de");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/CaseName.hpp"
 #include "tools/SnapshotOptions.hpp"
 #include "tools/SnapshotScript.hpp"
 
@@ -38,12 +39,14 @@ TEST_P(SnapshotScriptErrors, NameTheFirstBadLineAndKeepNoCommands) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SnapshotScript, SnapshotScriptErrors,
+    Script, SnapshotScriptErrors,
     ::testing::Values(BadLine{"jump 1 2", 1}, BadLine{"tap 1", 1}, BadLine{"tap 1 2 3", 1},
-                      BadLine{"wait 5\nwait -1", 2}, BadLine{"wait 1e3", 1}, BadLine{"tap 0x10 2", 1},
-                      BadLine{"tap nan 2", 1}, BadLine{"tap inf 2", 1}, BadLine{"key space", 1},
-                      BadLine{"key", 1}, BadLine{"release now", 1}, BadLine{"\n\nscroll", 3},
-                      BadLine{"press 1 2\nPRESS 1 2", 2}, BadLine{"tap . 2", 1}));
+                      BadLine{"wait 5\nwait -1", 2}, BadLine{"wait 1e3", 1},
+                      BadLine{"tap 0x10 2", 1}, BadLine{"tap nan 2", 1}, BadLine{"tap inf 2", 1},
+                      BadLine{"key space", 1}, BadLine{"key", 1}, BadLine{"release now", 1},
+                      BadLine{"\n\nscroll", 3}, BadLine{"press 1 2\nPRESS 1 2", 2},
+                      BadLine{"tap . 2", 1}),
+    testsupport::namedBy([](const BadLine& c) { return std::string(c.script); }, 6));
 
 TEST(SnapshotOptions, DefaultsAreAPhoneAtScaleThree) {
     auto p = parseOptions({});
@@ -80,17 +83,23 @@ TEST_P(SnapshotOptionErrors, AreOneLineNamingTheOption) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SnapshotOptions, SnapshotOptionErrors,
-    ::testing::Values(BadOption{{"--size", "390"}, "--size"}, BadOption{{"--size", "0x844"}, "--size"},
-                      BadOption{{"--size", "390x-1"}, "--size"}, BadOption{{"--scale", "0"}, "--scale"},
-                      BadOption{{"--scale", "abc"}, "--scale"}, BadOption{{"--safe-area", "10"}, "--safe-area"},
-                      BadOption{{"--safe-area", "500,400"}, "--safe-area"},
-                      BadOption{{"--now", "2026-12-08 12:00:00"}, "--now"},
-                      BadOption{{"--now", "2026-12-08T12:00:00Z"}, "--now"},
-                      BadOption{{"--now", "2026-02-29T12:00:00"}, "--now"},
-                      BadOption{{"--now", "2026-12-08T24:00:00"}, "--now"}, BadOption{{"--png"}, "--png"},
-                      BadOption{{"--verbose"}, "--verbose"},
-                      BadOption{{"--size", "10000x10000", "--scale", "8"}, "--scale"}));
+    Options, SnapshotOptionErrors,
+    ::testing::Values(
+        BadOption{{"--size", "390"}, "--size"}, BadOption{{"--size", "0x844"}, "--size"},
+        BadOption{{"--size", "390x-1"}, "--size"}, BadOption{{"--scale", "0"}, "--scale"},
+        BadOption{{"--scale", "abc"}, "--scale"}, BadOption{{"--safe-area", "10"}, "--safe-area"},
+        BadOption{{"--safe-area", "500,400"}, "--safe-area"},
+        BadOption{{"--now", "2026-12-08 12:00:00"}, "--now"},
+        BadOption{{"--now", "2026-12-08T12:00:00Z"}, "--now"},
+        BadOption{{"--now", "2026-02-29T12:00:00"}, "--now"},
+        BadOption{{"--now", "2026-12-08T24:00:00"}, "--now"}, BadOption{{"--png"}, "--png"},
+        BadOption{{"--verbose"}, "--verbose"},
+        BadOption{{"--size", "10000x10000", "--scale", "8"}, "--scale"}),
+    testsupport::namedBy([](const BadOption& c) {
+        std::string args;
+        for (const auto& a : c.args) args += a + " ";
+        return args;
+    }));
 
 TEST(SnapshotOptions, LeapDaysExistInLeapYearsOnly) {
     EXPECT_TRUE(parseLocalTime("2028-02-29T00:00:00"));

@@ -295,7 +295,7 @@ void expectNoDisplayExit(const xvfb::EnvChanges& env) {
     ASSERT_FALSE(r.err.empty());
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "not exactly one line: " << r.err;
     EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("make run"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("norvel-snapshot --png"), std::string::npos) << r.err;
 }
 
 TEST(DemoWithoutDisplay, PrintsOneLineAndExitsWithOne) {

@@ -49,12 +49,13 @@ TEST(SdlDisplay, NorvelScaleIsANumberFromHalfToFour) {
     EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("nan"), 1);
 }
 
-TEST(SdlDisplay, TheNoDisplayMessageIsOneLineThatPointsAtMakeRun) {
+TEST(SdlDisplay, TheNoDisplayMessageIsOneLineThatPointsAtTheSnapshotTool) {
     std::string line = noDisplayMessage("norvel-health", "x11: No available video device\n");
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_EQ(line.rfind("norvel-health: no display", 0), 0u) << line;
     EXPECT_NE(line.find("No available video device"), std::string::npos);
-    EXPECT_NE(line.find("`make run` renders PNGs instead"), std::string::npos);
+    EXPECT_NE(line.find("`norvel-snapshot --png FILE` renders the screen to a PNG instead"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -83,7 +83,9 @@ void prepareSdlVideo(const std::string& driver) {
 std::string noDisplayMessage(const std::string& program, const std::string& detail) {
     std::string line = program + ": no display to open a window on";
     if (!detail.empty()) line += " (" + detail + ")";
-    line += "; `make run` renders PNGs instead";
+    // An installed copy has no Makefile; the snapshot tool is installed
+    // beside the app and renders the same screen without a display.
+    line += "; `norvel-snapshot --png FILE` renders the screen to a PNG instead";
     // One line, whatever SDL put into its error text.
     for (char& c : line) {
         if (c == '\n' || c == '\r') c = ' ';

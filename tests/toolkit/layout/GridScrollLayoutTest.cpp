@@ -1,3 +1,4 @@
+#include "tests/CaseName.hpp"
 #include "tests/toolkit/layout/LayoutTestSupport.hpp"
 
 namespace ui::testing {
@@ -30,12 +31,14 @@ TEST_P(GridColumns, AsManyMinimumWidthColumnsAsFit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, GridColumns,
-                         ::testing::Values(std::pair{200.0, 1}, std::pair{311.0, 1},
-                                           std::pair{312.0, 2}, std::pair{350.0, 2},
-                                           std::pair{473.0, 2}, std::pair{474.0, 3},
-                                           std::pair{635.0, 3}, std::pair{636.0, 4},
-                                           std::pair{1000.0, 6}));
+INSTANTIATE_TEST_SUITE_P(
+    Widths, GridColumns,
+    ::testing::Values(std::pair{200.0, 1}, std::pair{311.0, 1}, std::pair{312.0, 2},
+                      std::pair{350.0, 2}, std::pair{473.0, 2}, std::pair{474.0, 3},
+                      std::pair{635.0, 3}, std::pair{636.0, 4}, std::pair{1000.0, 6}),
+    testsupport::namedBy([](const std::pair<double, int>& c) {
+        return ::testing::PrintToString(c.first) + "pt " + std::to_string(c.second) + " columns";
+    }));
 
 TEST_F(LayoutTest, GridRowsAreAsTallAsTheirTallestCellWhichCentresTheOthers) {
     LayoutTree tree = layout(grid({cell(20), cell(40), cell(30)}), {350, 82});
@@ -61,7 +64,8 @@ class ScrollOffset : public LayoutTest,
 TEST_P(ScrollOffset, IsClampedToTheContent) {
     auto [asked, applied] = GetParam();
     std::string seenKey;
-    engine.setScrollOffsets([&](const std::string& key) {
+    // Clang 14 cannot capture a structured binding, hence the init-capture.
+    engine.setScrollOffsets([&seenKey, asked = asked](const std::string& key) {
         seenKey = key;
         return asked;
     });
@@ -78,7 +82,10 @@ TEST_P(ScrollOffset, IsClampedToTheContent) {
 
 INSTANTIATE_TEST_SUITE_P(Offsets, ScrollOffset,
                          ::testing::Values(std::pair{0.0, 0.0}, std::pair{100.0, 100.0},
-                                           std::pair{1e6, 1000.0 - 800}, std::pair{-50.0, 0.0}));
+                                           std::pair{1e6, 1000.0 - 800}, std::pair{-50.0, 0.0}),
+                         testsupport::namedBy([](const std::pair<double, double>& c) {
+                             return "to " + ::testing::PrintToString(c.first);
+                         }));
 
 TEST_F(LayoutTest, ScrollKeysFollowStructureNotNodeIdentity) {
     auto screen = [] {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/CaseName.hpp"
 #include "toolkit/layout/TextMeasurer.hpp"
 
 namespace ui {
@@ -58,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                       WrapCase{"aaa bbb\nccc", 7, 0, 7, 2, false},
                       WrapCase{"ab cd", 2, 0, 2, 2, false},  // the space hangs
                       WrapCase{"Grüße ✓", std::nullopt, 0, 7, 1, false},
-                      WrapCase{"", std::nullopt, 0, 0, 1, false}));
+                      WrapCase{"", std::nullopt, 0, 0, 1, false}),
+    testsupport::namedBy([](const WrapCase& c) {
+        return std::string(c.text) + " limit " + std::to_string(c.lineLimit);
+    }));
 
 TEST(FixedAdvanceMeasurerTest, CountsCallsAndScalesWithTheFont) {
     FixedAdvanceMeasurer measurer(0.6);

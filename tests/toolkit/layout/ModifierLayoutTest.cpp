@@ -1,3 +1,4 @@
+#include "tests/CaseName.hpp"
 #include "tests/toolkit/layout/LayoutTestSupport.hpp"
 
 namespace ui::testing {
@@ -47,7 +48,13 @@ TEST_P(FlexibleFrame, SizesAsTheBoundsAndProposalSay) {
     EXPECT_EQ(sizeOf(c.child.frame(c.frame), c.proposal), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FlexibleFrame, ::testing::Range(0, 5));
+INSTANTIATE_TEST_SUITE_P(Cases, FlexibleFrame, ::testing::Range(0, 5),
+                         testsupport::namedBy([](int i) {
+                             static const char* const names[] = {
+                                 "TakesTheProposal", "OrTheLargerChild", "IdealWhenUnspecified",
+                                 "MaxWidthCaps", "MinWidthRaises"};
+                             return std::string(names[i]);
+                         }));
 
 TEST_F(ModifierLayout, PaddingShrinksTheProposalNeverBelowZero) {
     LayoutTree tree = layout(Rectangle().padding(), {100, 100});

@@ -1,3 +1,4 @@
+#include "tests/CaseName.hpp"
 #include "tests/toolkit/layout/LayoutTestSupport.hpp"
 
 namespace ui::testing {
@@ -85,7 +86,11 @@ TEST_P(StackAlignment, PlacesChildrenAcrossTheUnionOfTheirWidths) {
 INSTANTIATE_TEST_SUITE_P(All, StackAlignment,
                          ::testing::Values(std::pair{HorizontalAlignment::leading, 0.0},
                                            std::pair{HorizontalAlignment::center, 10.0},
-                                           std::pair{HorizontalAlignment::trailing, 20.0}));
+                                           std::pair{HorizontalAlignment::trailing, 20.0}),
+                         testsupport::namedBy([](const std::pair<HorizontalAlignment, double>& c) {
+                             static const char* const names[] = {"leading", "center", "trailing"};
+                             return std::string(names[static_cast<int>(c.first)]);
+                         }));
 
 TEST_F(StackLayout, GroupsAreFlattenedAndEmptyViewsTakeNoGap) {
     View stack = VStack(HorizontalAlignment::center, 10,

@@ -1,3 +1,4 @@
+#include "tests/CaseName.hpp"
 #include "tests/toolkit/layout/LayoutTestSupport.hpp"
 #include "toolkit/core/StringTable.hpp"
 
@@ -41,7 +42,10 @@ TEST_P(ShrinkToFit, ShrinksUniformlyThenTruncates) {
 INSTANTIATE_TEST_SUITE_P(Widths, ShrinkToFit,
                          ::testing::Values(ShrinkCase{80, 1, false}, ShrinkCase{60, 1, false},
                                            ShrinkCase{54, 0.9, false}, ShrinkCase{48, 0.8, false},
-                                           ShrinkCase{40, 0.8, true}));
+                                           ShrinkCase{40, 0.8, true}),
+                         testsupport::namedBy([](const ShrinkCase& c) {
+                             return ::testing::PrintToString(c.width) + "pt";
+                         }));
 
 TEST_F(TextLayout, SeveralLinesShrinkToTheLargestFactorThatFits) {
     // At full size the third line is cut; "aaaa aaaa" (9 × 6 = 54) must fit

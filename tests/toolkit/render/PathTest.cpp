@@ -4,6 +4,7 @@
 #include <numbers>
 #include <vector>
 
+#include "tests/CaseName.hpp"
 #include "toolkit/render/Path.hpp"
 
 namespace ui {
@@ -136,7 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ClampCase{200, 20, 30, CornerStyle::circular, 10},
                     ClampCase{40, 40, 100, CornerStyle::continuous, 20 / kContinuousCornerExtent},
                     ClampCase{40, 40, -3, CornerStyle::circular, 0},
-                    ClampCase{0, 40, 8, CornerStyle::continuous, 0}));
+                    ClampCase{0, 40, 8, CornerStyle::continuous, 0}),
+    testsupport::namedBy([](const ClampCase& c) {
+        return std::string(c.style == CornerStyle::continuous ? "continuous " : "circular ") +
+               ::testing::PrintToString(c.width) + "x" + ::testing::PrintToString(c.height) + " r" +
+               ::testing::PrintToString(c.radius);
+    }));
 
 TEST(OutlinePath, TopCornersOnlyLeavesTheBottomSquare) {
     ShapeOutline shape{{0, 0, 390, 700}, 10, CornerStyle::continuous, true};

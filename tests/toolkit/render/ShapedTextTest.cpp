@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/CaseName.hpp"
 #include "toolkit/render/PangoText.hpp"
 #include "toolkit/render/ShapedText.hpp"
 
@@ -90,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"Größe: 1,82 m — Gewicht ≈ 80 kg", "Inter Medium 13px", std::nullopt, 0},
                     Case{kHebrew, "Inter 15px", std::nullopt, 0},
                     Case{kHebrew, "Inter 15px", 120, 0}, Case{kHebrew, "Inter 15px", 120, 2},
-                    Case{"\xEE\xA9\xA2", "Material Icons 22px", std::nullopt, 0}));
+                    Case{"\xEE\xA9\xA2", "Material Icons 22px", std::nullopt, 0}),
+    testsupport::namedBy([](const Case& c) { return c.text.substr(0, 16) + " " + c.font; }));
 
 TEST(ShapedText, TextThatFitsIsLaidOutInItsNaturalBox) {
     // Two paragraphs of opposite directions, offered far more width than
