@@ -22,7 +22,7 @@ namespace ui::a11y {
 enum class Role { frame, label, pushButton, alert, dialog };
 
 // ATK's state names, as bits. Only these are ever set.
-enum State : std::uint32_t {
+enum AccessibleState : std::uint32_t {
     kShowing = 1u << 0,
     kVisible = 1u << 1,
     kEnabled = 1u << 2,

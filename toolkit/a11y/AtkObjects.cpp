@@ -108,7 +108,7 @@ AtkStateSet* refStateSet(AtkObject* object) {
         return set;
     }
     if (data.application) return set;
-    static constexpr std::pair<State, AtkStateType> kStates[] = {
+    static constexpr std::pair<AccessibleState, AtkStateType> kStates[] = {
         {kShowing, ATK_STATE_SHOWING},     {kVisible, ATK_STATE_VISIBLE},
         {kEnabled, ATK_STATE_ENABLED},     {kSensitive, ATK_STATE_SENSITIVE},
         {kFocusable, ATK_STATE_FOCUSABLE}, {kFocused, ATK_STATE_FOCUSED},

@@ -6,7 +6,7 @@ namespace ui::a11y {
 
 namespace {
 
-constexpr std::pair<State, AtkStateType> kAnnouncedStates[] = {
+constexpr std::pair<AccessibleState, AtkStateType> kAnnouncedStates[] = {
     {kShowing, ATK_STATE_SHOWING},     {kVisible, ATK_STATE_VISIBLE},
     {kEnabled, ATK_STATE_ENABLED},     {kSensitive, ATK_STATE_SENSITIVE},
     {kFocusable, ATK_STATE_FOCUSABLE}, {kFocused, ATK_STATE_FOCUSED},
