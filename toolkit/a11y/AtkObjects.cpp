@@ -257,17 +257,11 @@ void textInit(AtkTextIface* iface) {
     iface->get_caret_offset = caretOffset;
 }
 
-GType typeFor(Role role) {
-    switch (role) {
-        case Role::frame:
-            return norvel_frame_get_type();
-        case Role::label:
-            return norvel_label_get_type();
-        case Role::pushButton:
-            return norvel_button_get_type();
-        default:
-            return norvel_accessible_get_type();
-    }
+GType typeFor(const AccessibleNode& node) {
+    if (node.role == Role::frame) return norvel_frame_get_type();
+    if (node.clickable) return norvel_button_get_type();
+    if (node.hasText) return norvel_label_get_type();
+    return norvel_accessible_get_type();
 }
 
 AtkRole atkRole(Role role) {
@@ -297,7 +291,7 @@ AtkObject* newApplication(const char* name) {
 }
 
 AtkObject* newObject(const AccessibleNode& node, const ObjectContext& context, AtkObject* parent) {
-    AtkObject* object = ATK_OBJECT(g_object_new(typeFor(node.role), nullptr));
+    AtkObject* object = ATK_OBJECT(g_object_new(typeFor(node), nullptr));
     Data& data = dataOf(object);
     data.node = node;
     data.context = &context;

@@ -141,23 +141,25 @@ void serve(const std::shared_ptr<Shared>& shared) {
 void threadMain(std::shared_ptr<Shared> shared) {
     Shared& s = *shared;
     tIsBridgeThread = true;
-    // Signals are the UI thread's business (SDL turns them into a quit).
-    sigset_t all;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    // Ending signals are the UI thread's business (SDL turns them into a
+    // quit); faults stay deliverable here, for the sanitizers' reports.
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2}) sigaddset(&ending, sig);
+    pthread_sigmask(SIG_BLOCK, &ending, nullptr);
 
     auto address = discoverBus(s.options.sources, kDiscoveryTimeout);
     {
         std::lock_guard lock(s.mutex);
-        if (address && !s.stopping) {
-            s.address = *address;
-            s.phase = Phase::found;
-        } else {
+        if (!address || s.stopping) {
+            // Nobody to serve, or nobody left to wake.
             s.phase = Phase::finished;
+            s.changed.notify_all();
+            return;
         }
-        s.changed.notify_all();
+        s.address = *address;
+        s.phase = Phase::found;
     }
-    if (!address) return;
     s.options.wake();
     if (waitUntilAllowed(s)) serve(shared);
     finish(s);
