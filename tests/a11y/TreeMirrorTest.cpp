@@ -82,7 +82,8 @@ TEST_F(TreeMirrorTest, TextsAreLabelsAndAButtonFoldsItsTitleAndSymbolWithItsHint
 }
 
 TEST_F(TreeMirrorTest, ContentScrolledOutOfViewIsVisibleButNotShowing) {
-    const AccessibleNode* last = named(snapshot(), "Line 59");
+    AccessibleSnapshot s = snapshot();
+    const AccessibleNode* last = named(s, "Line 59");
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->states, kVisible | kEnabled | kSensitive);
 }

@@ -55,12 +55,16 @@ struct Bridge::Shared {
     std::optional<AccessibleSnapshot> pending;
     bool applyQueued = false;
     std::vector<Request> requests;
-    ObjectTree* objects = nullptr;  // bridge thread only; lives as long as the process
+    ObjectTree* objects = nullptr;  // bridge thread only
 };
 
 namespace {
 
 using Shared = Bridge::Shared;
+
+// ATK's bridge starts once per process and keeps its objects to the end,
+// so ours live as long as the process too.
+ObjectTree* gObjects = nullptr;
 
 void finish(Shared& s) {
     std::lock_guard lock(s.mutex);
@@ -109,7 +113,7 @@ void serve(const std::shared_ptr<Shared>& shared) {
     s.context = g_main_context_new();
     g_main_context_push_thread_default(s.context);
     std::weak_ptr<Shared> weak = shared;
-    s.objects = new ObjectTree(s.options.applicationName.c_str(), [weak](Request r) {
+    s.objects = gObjects = new ObjectTree(s.options.applicationName.c_str(), [weak](Request r) {
         auto live = weak.lock();
         if (!live) return;
         {
@@ -130,12 +134,20 @@ void serve(const std::shared_ptr<Shared>& shared) {
     GMainLoop* loop = g_main_loop_new(s.context, FALSE);
     {
         std::lock_guard lock(s.mutex);
-        if (s.stopping) return;
+        if (s.stopping) {
+            g_main_loop_unref(loop);
+            return;
+        }
         s.loop = loop;
         s.phase = Phase::running;
         queueApply(s, shared);
     }
     g_main_loop_run(loop);
+    {
+        std::lock_guard lock(s.mutex);
+        s.loop = nullptr;
+    }
+    g_main_loop_unref(loop);
 }
 
 void threadMain(std::shared_ptr<Shared> shared) {
