@@ -50,9 +50,14 @@ def start_accessibility_bus():
                    stdout=subprocess.DEVNULL, timeout=30)
 
 
+launched = []
+
+
 def launch(extra_env=None):
     env = dict(os.environ, NORVEL_SCALE="1", **(extra_env or {}))
-    return subprocess.Popen([APP], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    process = subprocess.Popen([APP], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    launched.append(process)
+    return process
 
 
 def find_app():
@@ -246,6 +251,14 @@ def case_hung_bus():
 
 CASES = {"dashboard": case_dashboard, "alert": case_alert, "sheet": case_sheet,
          "hung-bus": case_hung_bus}
-CASES[CASE]()
+try:
+    CASES[CASE]()
+except Exception as error:  # a client call that failed is a failed check
+    check("the case ran to its end", False, f"{type(error).__name__}: {error}")
+finally:
+    for process in launched:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
 print(f"{CASE}: {'all passed' if not failures else 'failed: ' + ', '.join(failures)}")
 sys.exit(1 if failures else 0)

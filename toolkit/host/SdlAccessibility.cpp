@@ -35,7 +35,7 @@ SdlAccessibility::SdlAccessibility(SDL_Window* window, std::string title,
 
 SdlAccessibility::~SdlAccessibility() = default;
 
-void SdlAccessibility::start() {
+void SdlAccessibility::start(const LayoutTree& tree) {
     if (bridge_ || wakeEvent_ == static_cast<Uint32>(-1)) return;
     wakeEvent_ = SDL_RegisterEvents(1);
     if (wakeEvent_ == static_cast<Uint32>(-1)) return;
@@ -51,6 +51,7 @@ void SdlAccessibility::start() {
         SDL_PushEvent(&event);
     };
     bridge_ = a11y::Bridge::start(std::move(options));
+    update(tree);
 }
 
 bool SdlAccessibility::handle(const SDL_Event& event, Runtime& runtime, double now) {

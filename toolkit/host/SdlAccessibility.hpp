@@ -31,8 +31,9 @@ class SdlAccessibility {
     SdlAccessibility(const SdlAccessibility&) = delete;
     SdlAccessibility& operator=(const SdlAccessibility&) = delete;
 
-    // After the first frame: discovery starts on the bridge's thread.
-    void start();
+    // After the first frame, `tree`: discovery starts on the bridge's thread,
+    // and the bridge gets that frame's objects to start with.
+    void start(const LayoutTree& tree);
     // True for the bridge's wake-up event, which is then handled.
     bool handle(const SDL_Event& event, Runtime& runtime, double now);
     // After each frame, and when the window moved.

@@ -255,7 +255,7 @@ int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
     // Only now, so that finding the bus can never delay the first frame.
-    accessibility_->start();
+    accessibility_->start(runtime_->tree());
     while (!quit_) {
         // Sleep until input, the next gesture timer, or the next frame of an
         // animation: an idle window wakes for nothing.
