@@ -118,6 +118,9 @@ void serve(const std::shared_ptr<Shared>& shared) {
         if (!live) return;
         {
             std::lock_guard lock(live->mutex);
+            // A window on its way out takes no more requests, and its loop
+            // may no longer be there to wake.
+            if (live->stopping) return;
             live->requests.push_back(std::move(r));
         }
         live->options.wake();
