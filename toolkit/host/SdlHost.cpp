@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "toolkit/host/SdlAccessibility.hpp"
 #include "toolkit/host/SdlDisplay.hpp"
 #include "toolkit/host/SdlInput.hpp"
 #include "toolkit/render/PangoMeasurer.hpp"
@@ -39,6 +40,10 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
         error = {true, "neither DISPLAY nor WAYLAND_DISPLAY is set"};
         return nullptr;
     }
+    // SDL's set-up replaces the session bus address; the screen-reader
+    // bridge still needs the real one to ask where the accessibility bus is.
+    const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::string sessionBusAddress = session ? session : "";
     prepareSdlVideo(driver);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = {true, driver + ": " + SDL_GetError()};
@@ -69,7 +74,10 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     SDL_SetWindowMinimumSize(window, static_cast<int>(200 * coordinatesPerPoint),
                              static_cast<int>(300 * coordinatesPerPoint));
 
+    std::string title = options.title;
     std::unique_ptr<SdlHost> host(new SdlHost(std::move(options), window, coordinatesPerPoint));
+    host->accessibility_ = std::make_unique<SdlAccessibility>(
+        window, std::move(title), std::move(sessionBusAddress), coordinatesPerPoint);
     host->measurer_ = std::make_unique<PangoMeasurer>();
     host->input_ = std::make_unique<SdlInputMapper>();
     // The scene's content is built only once there is a window to show it.
@@ -87,7 +95,9 @@ SdlHost::SdlHost(SdlHostOptions options, SDL_Window* window, double coordinatesP
       startTicks_(SDL_GetTicks64()) {}
 
 SdlHost::~SdlHost() {
-    // The runtime's clipboard writer calls into SDL: it goes first.
+    // The bridge wakes the loop through SDL and the runtime's clipboard
+    // writer calls into SDL: they go first.
+    accessibility_.reset();
     renderer_.reset();
     runtime_.reset();
     if (window_) SDL_DestroyWindow(window_);
@@ -144,11 +154,16 @@ void SdlHost::handle(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_CLOSE:
                     quit_ = true;
                     break;
+                case SDL_WINDOWEVENT_MOVED:
+                    // Screen readers ask for extents on the screen.
+                    accessibility_->update(runtime_->tree());
+                    break;
                 default:
                     break;
             }
             return;
         default:
+            if (accessibility_->handle(event, *runtime_, clock())) return;
             break;
     }
     if (auto command = input_->map(event)) {
@@ -207,6 +222,7 @@ void SdlHost::frame() {
     bool shown = false;
     if (painted || presentPending_) shown = present(wholeFrame);
     double finished = steadyMilliseconds();
+    accessibility_->update(tree);
     lastFrameAt_ = clock();
     bool animating = runtime_->isAnimating();
     // The frame that ends an animation may look exactly like the one before
@@ -238,6 +254,8 @@ void SdlHost::frame() {
 int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
+    // Only now, so that finding the bus can never delay the first frame.
+    accessibility_->start(runtime_->tree());
     while (!quit_) {
         // Sleep until input, the next gesture timer, or the next frame of an
         // animation: an idle window wakes for nothing.

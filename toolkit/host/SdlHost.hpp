@@ -22,6 +22,7 @@ namespace ui {
 class Renderer;
 class PangoMeasurer;
 class SdlInputMapper;
+class SdlAccessibility;
 
 // What the host reports after each frame it puts on screen. Timings are
 // wall-clock milliseconds; they are for measuring, never for behaviour.
@@ -92,6 +93,7 @@ class SdlHost {
     std::unique_ptr<Runtime> runtime_;
     std::unique_ptr<Renderer> renderer_;
     std::unique_ptr<SdlInputMapper> input_;
+    std::unique_ptr<SdlAccessibility> accessibility_;
     Size points_;
     double scale_ = 1;
     bool quit_ = false;

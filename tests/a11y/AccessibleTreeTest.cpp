@@ -1,0 +1,95 @@
+// Which objects two frames' snapshots add, remove, rename or change the
+// state of: what the bridge announces, and nothing else.
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "toolkit/a11y/AccessibleTree.hpp"
+
+using namespace ui::a11y;
+
+namespace {
+
+AccessibleNode node(std::string id, std::string name, States states = kVisible | kShowing) {
+    AccessibleNode n;
+    n.id = std::move(id);
+    n.parent = n.id.empty() ? -1 : 0;
+    n.name = std::move(name);
+    n.states = states;
+    return n;
+}
+
+const AccessibleSnapshot kBefore{{node("", "Window"), node("/a", "Heading"), node("/b", "Open")}};
+
+struct DiffCase {
+    const char* name;
+    AccessibleSnapshot after;
+    std::vector<std::string> added, removed, renamed, stateChanged;
+};
+
+// Shown by name in test listings, never as raw bytes.
+void PrintTo(const DiffCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SnapshotDiffTest : public ::testing::TestWithParam<DiffCase> {};
+
+TEST_P(SnapshotDiffTest, NamesExactlyWhatChanged) {
+    const DiffCase& c = GetParam();
+    SnapshotDiff d = diff(kBefore, c.after);
+    EXPECT_EQ(d.added, c.added);
+    EXPECT_EQ(d.removed, c.removed);
+    EXPECT_EQ(d.renamed, c.renamed);
+    std::vector<std::string> changed;
+    for (const auto& s : d.stateChanges) changed.push_back(s.id);
+    EXPECT_EQ(changed, c.stateChanged);
+}
+
+AccessibleSnapshot moved() {
+    AccessibleSnapshot s = kBefore;
+    for (auto& n : s.nodes) n.extents.y += 40;  // scrolled: nothing to announce
+    s.nodes[2].description = "A hint";
+    return s;
+}
+
+AccessibleSnapshot withAlert() {
+    AccessibleSnapshot s = kBefore;
+    s.nodes[1].states = kVisible;
+    s.nodes[2].states = kVisible;
+    s.nodes.push_back(node("alert", "Title"));
+    s.nodes.push_back(node("alert/ok", "OK"));
+    return s;
+}
+
+AccessibleSnapshot renamed() {
+    AccessibleSnapshot s = kBefore;
+    s.nodes[1].name = "Heading 2";
+    return s;
+}
+
+AccessibleSnapshot replaced() {
+    AccessibleSnapshot s = kBefore;
+    s.nodes[2] = node("/c", "Open");  // same text, another place: another object
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Diff, SnapshotDiffTest,
+    ::testing::Values(
+        DiffCase{"Unchanged", kBefore, {}, {}, {}, {}},
+        DiffCase{"MovedOrRedescribedOnly", moved(), {}, {}, {}, {}},
+        DiffCase{"AlertCameOver", withAlert(), {"alert", "alert/ok"}, {}, {}, {"/a", "/b"}},
+        DiffCase{"TextChanged", renamed(), {}, {}, {"/a"}, {}},
+        DiffCase{"ViewReplaced", replaced(), {"/c"}, {"/b"}, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SnapshotDiff, AGoneAlertIsRemovedAndWhatItCoveredComesBack) {
+    SnapshotDiff d = diff(withAlert(), kBefore);
+    EXPECT_EQ(d.removed, (std::vector<std::string>{"alert", "alert/ok"}));
+    ASSERT_EQ(d.stateChanges.size(), 2u);
+    EXPECT_EQ(d.stateChanges[0].turnedOn, kShowing);
+    EXPECT_EQ(d.stateChanges[0].turnedOff, 0u);
+}
+
+}  // namespace

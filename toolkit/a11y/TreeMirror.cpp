@@ -1,0 +1,213 @@
+#include "toolkit/a11y/TreeMirror.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <optional>
+
+#include "toolkit/layout/LayoutTree.hpp"
+
+namespace ui::a11y {
+
+namespace {
+
+// A stable name for each view: its layer, then the chain of kinds and
+// sibling indices from the layer's top down. The same view in the next
+// frame gets the same name as long as the screen's structure above it is
+// unchanged.
+std::vector<std::string> placesOf(const LayoutTree& tree) {
+    const auto& views = tree.views;
+    std::vector<std::string> places(views.size());
+    std::vector<int> children(views.size(), 0);
+    std::map<std::string, int> topLevel;
+    for (std::size_t i = 0; i < views.size(); ++i) {
+        const LaidOutView& v = views[i];
+        int index = v.parent >= 0 ? children[v.parent]++ : topLevel[v.layer]++;
+        const std::string& base = v.parent >= 0 ? places[v.parent] : v.layer;
+        places[i] = base + "/" + v.kind + "." + std::to_string(index);
+    }
+    return places;
+}
+
+bool isPresentationLayer(const std::string& layer) {
+    return layer.rfind("alert:", 0) == 0 || layer.rfind("sheet:", 0) == 0;
+}
+
+// The layer that takes input: the frontmost presentation, else the screen.
+// The copy menu floats above whatever it was opened on and counts as front
+// too.
+std::string frontLayer(const LayoutTree& tree) {
+    for (auto it = tree.views.rbegin(); it != tree.views.rend(); ++it) {
+        if (it->layer != "menu") return it->layer;
+    }
+    return "";
+}
+
+PixelRect toPixels(const Rect& r, double scale) {
+    int x = static_cast<int>(std::lround(r.x * scale));
+    int y = static_cast<int>(std::lround(r.y * scale));
+    return {x, y, static_cast<int>(std::lround(r.maxX() * scale)) - x,
+            static_cast<int>(std::lround(r.maxY() * scale)) - y};
+}
+
+Rect unite(const Rect& a, const Rect& b) {
+    double x = std::min(a.x, b.x), y = std::min(a.y, b.y);
+    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
+}
+
+// Descendants follow their ancestor in the list; the first view after it
+// that does not descend from it ends them.
+bool descendsFrom(const LayoutTree& tree, std::size_t view, std::size_t ancestor) {
+    int p = tree.views[view].parent;
+    while (p >= 0 && static_cast<std::size_t>(p) != ancestor) p = tree.views[p].parent;
+    return p >= 0;
+}
+
+// The text of a button's title and symbol, for its name.
+std::string textWithin(const LayoutTree& tree, std::size_t button) {
+    std::string text;
+    for (std::size_t i = button + 1; i < tree.views.size() && descendsFrom(tree, i, button); ++i) {
+        const auto& v = tree.views[i];
+        const auto& t = v.accessibilityLabel ? v.accessibilityLabel : v.text;
+        if (t && !t->empty()) text += (text.empty() ? "" : " ") + *t;
+    }
+    return text;
+}
+
+class Mirror {
+  public:
+    Mirror(const LayoutTree& tree, const MirrorGeometry& geometry)
+        : tree_(tree), geometry_(geometry), places_(placesOf(tree)), front_(frontLayer(tree)) {}
+
+    AccessibleSnapshot run() {
+        AccessibleSnapshot s;
+        s.windowX = geometry_.windowX;
+        s.windowY = geometry_.windowY;
+        Rect window{0, 0, tree_.size.width, tree_.size.height};
+        s.nodes.push_back({"", -1, Role::frame, geometry_.title, "",
+                           kShowing | kVisible | kEnabled | kSensitive,
+                           toPixels(window, geometry_.pixelsPerPoint), false, false});
+        std::vector<bool> insideButton(tree_.views.size(), false);
+        for (std::size_t i = 0; i < tree_.views.size(); ++i) {
+            const LaidOutView& v = tree_.views[i];
+            if (v.parent >= 0) {
+                insideButton[i] = insideButton[v.parent] || tree_.views[v.parent].isButton;
+            }
+            if (insideButton[i]) continue;
+            if (v.isButton) {
+                add(s, i, Role::pushButton, v.accessibilityLabel.value_or(textWithin(tree_, i)));
+            } else if ((v.kind == "Text" || v.kind == "Label") && v.text && !v.text->empty()) {
+                add(s, i, Role::label, v.accessibilityLabel.value_or(*v.text));
+            }
+        }
+        return s;
+    }
+
+  private:
+    // A view goes under its presentation's node, made when the layer's
+    // first mirrored view turns up; everything else goes under the frame.
+    int containerFor(AccessibleSnapshot& s, const LaidOutView& v, const std::string& name) {
+        if (!isPresentationLayer(v.layer)) return 0;
+        auto found = presentations_.find(v.layer);
+        if (found != presentations_.end()) return found->second;
+        bool alert = v.layer.rfind("alert:", 0) == 0;
+        AccessibleNode node{v.layer,
+                            0,
+                            alert ? Role::alert : Role::dialog,
+                            name,
+                            "",
+                            statesFor(v.layer, true, false, false),
+                            layerExtents(v.layer),
+                            false,
+                            false};
+        s.nodes.push_back(std::move(node));
+        int index = static_cast<int>(s.nodes.size()) - 1;
+        presentations_.emplace(v.layer, index);
+        return index;
+    }
+
+    void add(AccessibleSnapshot& s, std::size_t i, Role role, std::string name) {
+        const LaidOutView& v = tree_.views[i];
+        int parent = containerFor(s, v, name);
+        Rect seen =
+            v.frame.intersection(v.clip).intersection({0, 0, tree_.size.width, tree_.size.height});
+        bool onScreen = seen.width > 0 && seen.height > 0 && v.opacity > 0;
+        bool focusable = v.isButton || v.selectable;
+        AccessibleNode node{places_[i],
+                            parent,
+                            role,
+                            std::move(name),
+                            v.accessibilityHint.value_or(""),
+                            statesFor(v.layer, onScreen, focusable, false),
+                            toPixels(v.frame, geometry_.pixelsPerPoint),
+                            role == Role::label,
+                            role == Role::pushButton};
+        if (role == Role::pushButton && node.description.empty()) {
+            node.description = hintWithin(i);
+        }
+        s.nodes.push_back(std::move(node));
+    }
+
+    States statesFor(const std::string& layer, bool onScreen, bool focusable, bool focused) const {
+        States states = kVisible;
+        bool front = layer == front_ || layer == "menu";
+        if (!front) return states;
+        states |= kEnabled | kSensitive;
+        if (onScreen) states |= kShowing;
+        if (focusable) states |= kFocusable;
+        if (focused) states |= kFocused;
+        return states;
+    }
+
+    // A presentation is as large as its content: everything in its layer
+    // but the dimmed backdrop, which is always the layer's first view.
+    PixelRect layerExtents(const std::string& layer) const {
+        std::optional<Rect> bounds;
+        bool backdrop = true;
+        for (const auto& v : tree_.views) {
+            if (v.layer != layer || v.parent >= 0) continue;
+            if (backdrop) {
+                backdrop = false;
+                continue;
+            }
+            bounds = bounds ? unite(*bounds, v.frame) : v.frame;
+        }
+        return toPixels(bounds.value_or(Rect{}), geometry_.pixelsPerPoint);
+    }
+
+    std::string hintWithin(std::size_t button) const {
+        for (std::size_t i = button + 1; i < tree_.views.size() && descendsFrom(tree_, i, button);
+             ++i) {
+            if (tree_.views[i].accessibilityHint) return *tree_.views[i].accessibilityHint;
+        }
+        return "";
+    }
+
+    const LayoutTree& tree_;
+    const MirrorGeometry& geometry_;
+    std::vector<std::string> places_;
+    std::string front_;
+    std::map<std::string, int> presentations_;
+};
+
+}  // namespace
+
+AccessibleSnapshot mirror(const LayoutTree& tree, const MirrorGeometry& geometry) {
+    return Mirror(tree, geometry).run();
+}
+
+bool click(const LayoutTree& tree, const std::string& id) {
+    std::vector<std::string> places = placesOf(tree);
+    std::string front = frontLayer(tree);
+    for (std::size_t i = 0; i < tree.views.size(); ++i) {
+        const LaidOutView& v = tree.views[i];
+        if (places[i] != id) continue;
+        if (!v.isButton || !v.buttonAction || (v.layer != front && v.layer != "menu")) return false;
+        // A presentation's buttons close it themselves after their action.
+        v.buttonAction();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace ui::a11y

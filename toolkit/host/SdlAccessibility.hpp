@@ -1,0 +1,52 @@
+#pragma once
+
+// The window's side of the screen-reader bridge: it starts the bridge once
+// the first frame is on screen, hands it a snapshot after every frame that
+// changed what a screen reader sees, and carries out on the UI thread what
+// the bus asked for, when the bridge wakes the SDL loop with a user event.
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "toolkit/a11y/AccessibleTree.hpp"
+
+namespace ui {
+
+struct LayoutTree;
+class Runtime;
+
+namespace a11y {
+class Bridge;
+}
+
+class SdlAccessibility {
+  public:
+    // `sessionBusAddress` is DBUS_SESSION_BUS_ADDRESS as it was before SDL's
+    // set-up replaced it.
+    SdlAccessibility(SDL_Window* window, std::string title, std::string sessionBusAddress,
+                     double coordinatesPerPoint);
+    ~SdlAccessibility();
+    SdlAccessibility(const SdlAccessibility&) = delete;
+    SdlAccessibility& operator=(const SdlAccessibility&) = delete;
+
+    // After the first frame, `tree`: discovery starts on the bridge's thread,
+    // and the bridge gets that frame's objects to start with.
+    void start(const LayoutTree& tree);
+    // True for the bridge's wake-up event, which is then handled.
+    bool handle(const SDL_Event& event, Runtime& runtime, double now);
+    // After each frame, and when the window moved.
+    void update(const LayoutTree& tree);
+
+  private:
+    SDL_Window* window_;
+    std::string title_;
+    std::string sessionBusAddress_;
+    double coordinatesPerPoint_;
+    Uint32 wakeEvent_ = 0;
+    std::unique_ptr<a11y::Bridge> bridge_;
+    a11y::AccessibleSnapshot published_;
+};
+
+}  // namespace ui
