@@ -22,6 +22,10 @@ struct Screen {
     bool scripted;
 };
 
+void PrintTo(const Screen& screen, std::ostream* os) {
+    *os << screen.name;
+}
+
 std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

@@ -9,7 +9,7 @@
 // without handling it everywhere fails to compile. A new kind of node or
 // modifier must be handled in:
 // - toolkit/layout/Layout.cpp: `Pass::compute` (measuring), `Pass::place`
-//   and `isCached`;
+//   and `cachedKind` (whether its answers are cached);
 // - toolkit/layout/LayoutModifiers.cpp: `Pass::measureModified`,
 //   `Pass::placeModified` and `Pass::modifierEnvironment` (modifiers);
 // - toolkit/layout/LayoutFlexibility.cpp: `Pass::lengthAtZero` and its
@@ -17,6 +17,7 @@
 // - toolkit/runtime/Resolve.cpp: `Resolver::resolveNode` and the views a
 //   modifier holds (`resolveModifierViews`).
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -218,24 +219,60 @@ concept OneOf = (std::is_same_v<T, Kinds> || ...);
 // which the hot paths of layout need: it compiles to one jump, and the
 // handler's lambdas inline into it.
 namespace kind_detail {
+// Room for this many kinds in one variant; the switch below has a case for
+// each.
+inline constexpr std::size_t kMaxKinds = 24;
+
 template <std::size_t I, class Variant, class Handler>
-decltype(auto) visitFrom(Variant& value, Handler& handler) {
+decltype(auto) call(Variant& value, Handler& handler) {
     static_assert(std::is_invocable_v<Handler&, decltype(*std::get_if<I>(&value))>,
                   "a kind of node or modifier has no handler here: every kind must be handled");
-    if constexpr (I + 1 == std::variant_size_v<std::remove_const_t<Variant>>) {
-        return handler(*std::get_if<I>(&value));
-    } else {
-        // A chain of index tests on one value: compilers turn it into a
-        // jump table.
-        if (value.index() == I) return handler(*std::get_if<I>(&value));
-        return visitFrom<I + 1>(value, handler);
-    }
+    return handler(*std::get_if<I>(&value));
 }
 }  // namespace kind_detail
 
 template <class Variant, class Handler>
 decltype(auto) visitKind(Variant& value, Handler&& handler) {
-    return kind_detail::visitFrom<0>(value, handler);
+    constexpr std::size_t kinds = std::variant_size_v<std::remove_const_t<Variant>>;
+    static_assert(kinds <= kind_detail::kMaxKinds, "raise kMaxKinds and add cases to visitKind");
+    // Cases past the variant's last alternative are never taken; each
+    // stands in for the next so that the switch compiles for any size.
+#define NORVEL_KIND_CASE(I)                                             \
+    case I:                                                             \
+        if constexpr (I < kinds) return kind_detail::call<I>(value, handler); \
+        [[fallthrough]];
+    switch (value.index()) {
+        NORVEL_KIND_CASE(0)
+        NORVEL_KIND_CASE(1)
+        NORVEL_KIND_CASE(2)
+        NORVEL_KIND_CASE(3)
+        NORVEL_KIND_CASE(4)
+        NORVEL_KIND_CASE(5)
+        NORVEL_KIND_CASE(6)
+        NORVEL_KIND_CASE(7)
+        NORVEL_KIND_CASE(8)
+        NORVEL_KIND_CASE(9)
+        NORVEL_KIND_CASE(10)
+        NORVEL_KIND_CASE(11)
+        NORVEL_KIND_CASE(12)
+        NORVEL_KIND_CASE(13)
+        NORVEL_KIND_CASE(14)
+        NORVEL_KIND_CASE(15)
+        NORVEL_KIND_CASE(16)
+        NORVEL_KIND_CASE(17)
+        NORVEL_KIND_CASE(18)
+        NORVEL_KIND_CASE(19)
+        NORVEL_KIND_CASE(20)
+        NORVEL_KIND_CASE(21)
+        NORVEL_KIND_CASE(22)
+        NORVEL_KIND_CASE(23)
+        default:
+            break;
+    }
+#undef NORVEL_KIND_CASE
+    // A valueless variant (only after an exception while assigning it,
+    // which nodes never throw) has no kind to branch on.
+    std::abort();
 }
 
 }  // namespace ui

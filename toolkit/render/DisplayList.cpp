@@ -25,8 +25,8 @@ bool covers(const Rect& outer, const Rect& inner) {
            outer.maxX() >= inner.maxX() && outer.maxY() >= inner.maxY();
 }
 
-bool isShapeKind(const std::string& kind) {
-    return kind == "RoundedRectangle" || kind == "Rectangle";
+bool isShapeKind(EntryKind kind) {
+    return kind == EntryKind::roundedRectangle || kind == EntryKind::rectangle;
 }
 
 ShapeOutline outlineOf(const LaidOutView& v) {
