@@ -61,7 +61,9 @@ class ScrollOffset : public LayoutTest,
                      public ::testing::WithParamInterface<std::pair<double, double>> {};
 
 TEST_P(ScrollOffset, IsClampedToTheContent) {
-    auto [asked, applied] = GetParam();
+    // Plain variables: clang 14 cannot capture structured bindings.
+    const double asked = GetParam().first;
+    const double applied = GetParam().second;
     std::string seenKey;
     engine.setScrollOffsets([&](const std::string& key) {
         seenKey = key;
