@@ -11,7 +11,8 @@
 // - toolkit/layout/Layout.cpp: `Pass::compute` (measuring), `Pass::place`
 //   and `cachedKind` (whether its answers are cached);
 // - toolkit/layout/LayoutModifiers.cpp: `Pass::measureModified`,
-//   `Pass::placeModified` and `Pass::modifierEnvironment` (modifiers);
+//   `Pass::placeModified`, `folded` and `Pass::modifierEnvironment`
+//   (modifiers);
 // - toolkit/layout/LayoutFlexibility.cpp: `Pass::lengthAtZero` and its
 //   modifier half;
 // - toolkit/runtime/Resolve.cpp: `Resolver::resolveNode` and the views a

@@ -145,17 +145,22 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
         --left;
     }
 
-    // What is left, reserve included, goes to the spacers in equal parts.
-    double leftover = remaining + reserved;
-    std::size_t spacersLeft = kids.size() - sized;
-    for (std::size_t i = 0; i < kids.size() && spacersLeft > 0; ++i) {
+    // What is left, reserve included, goes to the spacers.
+    sizeSpacers(axis, kids, childEnv, cross, remaining + reserved, kids.size() - sized, slots);
+}
+
+// Shares `leftover` among the `spacers` spacers of `kids` in equal parts.
+void Pass::sizeSpacers(Axis axis, const Children& kids, const Environment* childEnv,
+                       std::optional<double> cross, double leftover, std::size_t spacers,
+                       Slot* slots) {
+    for (std::size_t i = 0; i < kids.size() && spacers > 0; ++i) {
         if (!asSpacer(kids[i])) continue;
-        double share = std::max(0.0, leftover / static_cast<double>(spacersLeft));
+        double share = std::max(0.0, leftover / static_cast<double>(spacers));
         if (std::isnan(share)) share = 0;
         slots[i].proposal = along(axis, share, cross);
         slots[i].size = sizeOf(*kids[i], childEnv, slots[i].proposal);
         if (std::isfinite(leftover)) leftover -= major(axis, slots[i].size);
-        --spacersLeft;
+        --spacers;
     }
 }
 

@@ -150,8 +150,13 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
         return addEntry(EntryKind::navigationBar, bar, barContext, Folded{});
     }();
 
-    // The bar's items come from the toolbars on the root's modifier chain,
-    // in the order they were written (innermost first).
+    placeBarItems(self, root, env, bar, barContext, barIndex);
+}
+
+// The bar's items come from the toolbars on the root's modifier chain, in
+// the order they were written (innermost first).
+void Pass::placeBarItems(const Node& self, const Node& root, const Environment* env, Rect bar,
+                         const Context& barContext, int barIndex) {
     std::vector<const ToolbarModifier*> toolbars;
     for (const Node* n = &resolved(root); const auto* m = std::get_if<ModifiedNode>(&n->value);
          n = &resolved(m->content.node())) {

@@ -33,6 +33,47 @@ bool isKnownSymbol(std::string_view systemName) {
 
 // ---- Text ----------------------------------------------------------------
 
+// Shrinks a text that is cut at full size uniformly, no further than
+// `minimum`, to the largest factor at which it fits without being cut; if
+// even `minimum` does not fit, the text is cut at that size. `metrics`
+// becomes the text's metrics at the factor returned.
+double Pass::shrinkToFit(std::string_view text, const Font& font, double width, int limit,
+                         double minimum, TextMetrics& metrics) {
+    auto at = [&](double s) { return measurer_.measure(text, resolve(font, s), width, limit); };
+    double upper = 1;
+    if (limit == 1) {
+        // One line shrinks in proportion to its width, which gives the
+        // answer at once for a measurer that scales linearly.
+        double natural = measurer_.measure(text, resolve(font, 1), std::nullopt, 1).size.width;
+        if (natural > 0) upper = std::clamp(width / natural, minimum, 1.0);
+        if (upper < 1) {
+            TextMetrics guess = at(upper);
+            if (!guess.truncated) {
+                metrics = guess;
+                return upper;
+            }
+        }
+    }
+    TextMetrics smallest = at(minimum);
+    metrics = smallest;
+    double scale = minimum;
+    if (!smallest.truncated) {
+        double lower = minimum;
+        for (int step = 0; step < kShrinkSearchSteps; ++step) {
+            double middle = (lower + upper) / 2;
+            TextMetrics tried = at(middle);
+            if (tried.truncated) {
+                upper = middle;
+            } else {
+                lower = middle;
+                metrics = tried;
+                scale = middle;
+            }
+        }
+    }
+    return scale;
+}
+
 Measured Pass::measureText(const Node& owner, std::string_view text, const Font& font,
                            const Environment* environment, const ProposedSize& proposal) {
     const Environment& env = *environment;
@@ -65,45 +106,8 @@ Measured Pass::measureText(const Node& owner, std::string_view text, const Font&
     }
 
     double scale = 1;
-    const double minimum = env.minimumScaleFactor;
-    if (metrics.truncated && minimum < 1 && width) {
-        // Shrink uniformly, no further than `minimum`, to the largest factor
-        // at which the text fits without being cut; if even `minimum` does
-        // not fit, the text is cut at that size.
-        auto at = [&](double s) { return measurer_.measure(text, resolve(font, s), width, limit); };
-        double upper = 1;
-        if (limit == 1) {
-            // One line shrinks in proportion to its width, which gives the
-            // answer at once for a measurer that scales linearly.
-            double natural = measurer_.measure(text, full, std::nullopt, 1).size.width;
-            if (natural > 0) upper = std::clamp(*width / natural, minimum, 1.0);
-            if (upper < 1) {
-                TextMetrics guess = at(upper);
-                if (!guess.truncated) {
-                    Measured m(Size{std::min(guess.size.width, *width), guess.size.height});
-                    m.fontScale = upper;
-                    m.lineLimit = limit;
-                    return m;
-                }
-            }
-        }
-        TextMetrics smallest = at(minimum);
-        metrics = smallest;
-        scale = minimum;
-        if (!smallest.truncated) {
-            double lower = minimum;
-            for (int step = 0; step < kShrinkSearchSteps; ++step) {
-                double middle = (lower + upper) / 2;
-                TextMetrics tried = at(middle);
-                if (tried.truncated) {
-                    upper = middle;
-                } else {
-                    lower = middle;
-                    metrics = tried;
-                    scale = middle;
-                }
-            }
-        }
+    if (metrics.truncated && env.minimumScaleFactor < 1 && width) {
+        scale = shrinkToFit(text, font, *width, limit, env.minimumScaleFactor, metrics);
     }
 
     Measured m;

@@ -179,27 +179,65 @@ void Pass::placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rec
     place(node, env, proposal, origin, size, context, Folded{});
 }
 
+namespace {
+
+// What the modifier at `rect` adds to the entry of the view it modifies,
+// on top of what the links above it added (`above`). Most links of a chain
+// add nothing, so `above` is copied into `scratch` only when this one
+// changes it; the answer is one of the two.
+const Folded& folded(const Modifier& modifier, Rect rect, const Folded& above, Folded& scratch) {
+    const Folded* current = &above;
+    auto edit = [&]() -> Folded& {
+        if (current != &scratch) {
+            scratch = above;
+            current = &scratch;
+        }
+        return scratch;
+    };
+    if (!above.outerFrame) edit().outerFrame = rect;
+    visitKind(
+        modifier,
+        Overloaded{
+            [&](const ContentShapeModifier&) {
+                // The outermost content shape names the touch area; it
+                // replaces the rectangle a gesture further out assumed.
+                if (!current->hitFromShape) {
+                    edit().hitFrame = rect;
+                    edit().hitFromShape = true;
+                }
+            },
+            [&](const LongPressModifier& m) {
+                if (!current->longPress) edit().longPress = &m;
+                if (!current->hitFrame) edit().hitFrame = rect;
+            },
+            // The outermost accessibility modifier wins, as a later-applied
+            // one replaces what the view said about itself.
+            [&](const AccessibilityHintModifier& m) {
+                if (!current->accessibilityHint) edit().accessibilityHint = &m.hint;
+            },
+            [&](const AccessibilityLabelModifier& m) {
+                if (!current->accessibilityLabel) edit().accessibilityLabel = &m.label;
+            },
+            [](const OneOf<PaddingModifier, FrameModifier, FixedSizeModifier, BackgroundModifier,
+                           OverlayModifier> auto&) {},
+            [](const InheritedModifier auto&) {},
+            [](const PassedModifier auto&) {}});
+    return *current;
+}
+
+}  // namespace
+
 void Pass::placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
                          const ProposedSize& proposal, Point origin, Size size,
                          const Context& context, const Folded& above) {
     const Node& content = node.content.node();
     const Rect rect{origin.x, origin.y, size.width, size.height};
-    // Most links of a chain add nothing to the entry, so what the links
-    // above contributed is copied only when this one changes it.
-    Folded changed;
-    const Folded* current = &above;
-    auto edit = [&]() -> Folded& {
-        if (current != &changed) {
-            changed = above;
-            current = &changed;
-        }
-        return changed;
-    };
-    if (!above.outerFrame) edit().outerFrame = rect;
+    Folded scratch;
+    const Folded& current = folded(node.modifier, rect, above, scratch);
     // Most modifiers leave the size alone, so their content is placed in
     // the same rectangle.
     auto same = [&](const Environment* contentEnv) {
-        place(content, contentEnv, proposal, origin, size, context, *current);
+        place(content, contentEnv, proposal, origin, size, context, current);
     };
     visitKind(
         node.modifier,
@@ -207,7 +245,7 @@ void Pass::placeModified(const Node& self, const ModifiedNode& node, const Envir
             [&](const PaddingModifier& m) {
                 ProposedSize inner = insideOf(proposal, m.insets);
                 place(content, env, inner, {origin.x + m.insets.leading, origin.y + m.insets.top},
-                      sizeOf(content, env, inner), context, *current);
+                      sizeOf(content, env, inner), context, current);
             },
             [&](const FrameModifier& m) {
                 ProposedSize inner;
@@ -216,10 +254,10 @@ void Pass::placeModified(const Node& self, const ModifiedNode& node, const Envir
                 Point at{
                     origin.x + alignedOffset(m.frame.alignment.horizontal, size.width, child.width),
                     origin.y + alignedOffset(m.frame.alignment.vertical, size.height, child.height)};
-                place(content, env, inner, at, child, context, *current);
+                place(content, env, inner, at, child, context, current);
             },
             [&](const FixedSizeModifier& m) {
-                place(content, env, unfixed(proposal, m), origin, size, context, *current);
+                place(content, env, unfixed(proposal, m), origin, size, context, current);
             },
             [&](const BackgroundModifier& m) {
                 placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, kBackgroundStep);
@@ -229,33 +267,11 @@ void Pass::placeModified(const Node& self, const ModifiedNode& node, const Envir
                 same(env);
                 placeSecondary(m.view, m.ignoresSafeAreaEdges, rect, env, context, kOverlayStep);
             },
-            [&](const ContentShapeModifier&) {
-                // The outermost content shape names the touch area; it
-                // replaces the rectangle a gesture further out assumed.
-                if (!current->hitFromShape) {
-                    edit().hitFrame = rect;
-                    edit().hitFromShape = true;
-                }
-                same(env);
-            },
-            [&](const LongPressModifier& m) {
-                if (!current->longPress) edit().longPress = &m;
-                if (!current->hitFrame) edit().hitFrame = rect;
-                same(env);
-            },
-            // The outermost accessibility modifier wins, as a later-applied
-            // one replaces what the view said about itself.
-            [&](const AccessibilityHintModifier& m) {
-                if (!current->accessibilityHint) edit().accessibilityHint = &m.hint;
-                same(env);
-            },
-            [&](const AccessibilityLabelModifier& m) {
-                if (!current->accessibilityLabel) edit().accessibilityLabel = &m.label;
-                same(env);
-            },
             [&](const InheritedModifier auto&) {
                 same(modifierEnvironment(self, node.modifier, env));
             },
+            [&](const OneOf<ContentShapeModifier, LongPressModifier, AccessibilityHintModifier,
+                            AccessibilityLabelModifier> auto&) { same(env); },
             [&](const PassedModifier auto&) { same(env); }});
 }
 

@@ -238,6 +238,9 @@ class Pass {
     // Containers (LayoutContainers.cpp).
     void sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
                    const ProposedSize& proposal, Slot* slots);
+    void sizeSpacers(Axis axis, const Children& kids, const Environment* childEnv,
+                     std::optional<double> cross, double leftover, std::size_t spacers,
+                     Slot* slots);
     std::optional<double> stackLengthAtZero(const Node& self, const StackSpec& spec,
                                             const Children& kids, const Environment* env,
                                             Axis axis);
@@ -284,11 +287,15 @@ class Pass {
     void placeNavigationStack(const Node& self, const NavigationStackNode& node,
                               const Environment* env, const ProposedSize& proposal, Point origin,
                               Size size, const Context& context, const Folded& folded);
+    void placeBarItems(const Node& self, const Node& root, const Environment* env, Rect bar,
+                       const Context& barContext, int barIndex);
 
     // Leaves (LayoutLeaves.cpp).
     // `owner` is the Text or Label node the text belongs to.
     Measured measureText(const Node& owner, std::string_view text, const Font& font,
                          const Environment* env, const ProposedSize& proposal);
+    double shrinkToFit(std::string_view text, const Font& font, double width, int limit,
+                       double minimum, TextMetrics& metrics);
     Measured measureLabel(const Node& owner, const LabelNode& node, const Environment* env,
                           const ProposedSize& proposal);
     Size symbolBox(std::string_view systemName, const Font& font) const;
