@@ -83,7 +83,7 @@ void BM_DashboardFullFrameScale3(benchmark::State& state) {
         bool painted = renderer.render(runtime.tree());
         benchmark::DoNotOptimize(painted);
         for (const auto& v : runtime.tree().views) {
-            if (v.kind == "ScrollView" &&
+            if (v.kind == EntryKind::scrollView &&
                 (v.scrollOffset <= 0 || v.scrollOffset >= v.contentHeight - v.frame.height)) {
                 direction = -direction;
             }

@@ -43,15 +43,15 @@ class DashboardTree {
         : measurer_(measurer), scroll_(scroll) {
         tree_.size = kWindow;
         tree_.scale = kScale;
-        LaidOutView background = entry("LinearGradient", {0, 0, kWindow.width, kWindow.height});
+        LaidOutView background = entry(EntryKind::linearGradient, {0, 0, kWindow.width, kWindow.height});
         background.fill =
             LinearGradient{{{0.04, 0.11, 0.16}, {0.07, 0.18, 0.22}, {0.12, 0.12, 0.17}},
                            UnitPoint::topLeading,
                            UnitPoint::bottomTrailing};
         background.clip = Rect::infinite();
         tree_.views.push_back(background);
-        add(entry("ScrollView", {0, 0, kWindow.width, kWindow.height}));
-        add(entry("VStack", {20, 20 - scroll_, 350, 1100}));
+        add(entry(EntryKind::scrollView, {0, 0, kWindow.width, kWindow.height}));
+        add(entry(EntryKind::vStack, {20, 20 - scroll_, 350, 1100}));
         header(20);
         statusStrip(160);
         grid(240);
@@ -61,9 +61,9 @@ class DashboardTree {
     const LayoutTree& tree() const { return tree_; }
 
   private:
-    LaidOutView entry(std::string kind, Rect frame) const {
+    LaidOutView entry(EntryKind kind, Rect frame) const {
         LaidOutView v;
-        v.kind = std::move(kind);
+        v.kind = kind;
         v.frame = frame;
         v.clip = {0, 0, kWindow.width, kWindow.height - 34};  // above the home indicator
         return v;
@@ -74,7 +74,7 @@ class DashboardTree {
     Size text(double x, double top, const std::string& s, ResolvedFont f, Color color,
               std::optional<double> width = {}, int limit = 0) {
         TextMetrics m = measurer_.measure(s, f, width, limit);
-        LaidOutView v = entry("Text", {x, y(top), m.size.width, m.size.height});
+        LaidOutView v = entry(EntryKind::text, {x, y(top), m.size.width, m.size.height});
         v.text = s;
         v.resolvedFont = f;
         v.foreground = color;
@@ -85,14 +85,14 @@ class DashboardTree {
         return m.size;
     }
     void symbol(Rect frame, const char* name, double size, Color color) {
-        LaidOutView v = entry("Image", {frame.x, y(frame.y), frame.width, frame.height});
+        LaidOutView v = entry(EntryKind::image, {frame.x, y(frame.y), frame.width, frame.height});
         v.symbol = name;
         v.resolvedFont = font(size, size * 1.2);
         v.foreground = color;
         add(v);
     }
     void card(Rect frame, double fillOpacity, bool outlined) {
-        LaidOutView v = entry("RoundedRectangle", {frame.x, y(frame.y), frame.width, frame.height});
+        LaidOutView v = entry(EntryKind::roundedRectangle, {frame.x, y(frame.y), frame.width, frame.height});
         v.shapeKind = ShapeNode::Kind::roundedRectangle;
         v.cornerRadius = 8;
         v.cornerStyle = CornerStyle::continuous;
@@ -105,16 +105,16 @@ class DashboardTree {
             add(v);
         }
     }
-    void stack(const char* kind, Rect frame) {
+    void stack(EntryKind kind, Rect frame) {
         add(entry(kind, {frame.x, y(frame.y), frame.width, frame.height}));
     }
 
     void header(double top) {
-        stack("HStack", {20, top, 350, 48});
+        stack(EntryKind::hStack, {20, top, 350, 48});
         card({20, top, 48, 48}, 0, false);
         tree_.views.back().fill = Color::cyan.opacity(0.18);
         symbol({20, top, 48, 48}, "cross.case.fill", 22, Color::cyan);
-        stack("VStack", {82, top, 288, 48});
+        stack(EntryKind::vStack, {82, top, 288, 48});
         text(82, top, "Norvel Health", font(28, 34, Font::Weight::bold), Color::white);
         text(82, top + 34, "CTF patient companion", font(15, 20), Color::white.opacity(0.66));
         text(20, top + 60, "Demo chart for Patient: Jane Appleseed",
@@ -124,13 +124,13 @@ class DashboardTree {
              font(15, 20), Color::white.opacity(0.62), 350.0);
     }
     void statusStrip(double top) {
-        stack("HStack", {20, top, 350, 56});
+        stack(EntryKind::hStack, {20, top, 350, 56});
         const char* labels[] = {"CLINIC", "AGE", "BORN"};
         const char* values[] = {"Norvel Downtown Clinic", "41 years", "Mar 14, 1984"};
         for (int i = 0; i < 3; ++i) {
             double x = 20 + i * 120;
             card({x, top, 110, 56}, 0.08, false);
-            stack("VStack", {x + 12, top + 10, 86, 36});
+            stack(EntryKind::vStack, {x + 12, top + 10, 86, 36});
             text(x + 12, top + 10, labels[i], font(11, 13, Font::Weight::bold),
                  Color::white.opacity(0.48));
             text(x + 12, top + 26, values[i], font(12, 16, Font::Weight::semibold), Color::white,
@@ -138,7 +138,7 @@ class DashboardTree {
         }
     }
     void grid(double top) {
-        stack("Grid", {20, top, 350, 320});
+        stack(EntryKind::grid, {20, top, 350, 320});
         struct Metric {
             const char *icon, *title, *value, *detail;
             Color tint;
@@ -151,7 +151,7 @@ class DashboardTree {
         for (int i = 0; i < 3; ++i) {
             double x = 20 + (i % 2) * 181, cardTop = top + (i / 2) * 162;
             card({x, cardTop, 169, 150}, 0.08, true);
-            stack("VStack", {x + 16, cardTop + 16, 137, 118});
+            stack(EntryKind::vStack, {x + 16, cardTop + 16, 137, 118});
             symbol({x + 16, cardTop + 16, 22, 28}, metrics[i].icon, 22, metrics[i].tint);
             text(x + 16, cardTop + 58, metrics[i].title, font(15, 20, Font::Weight::semibold),
                  Color::white.opacity(0.74));
@@ -162,7 +162,7 @@ class DashboardTree {
         }
     }
     void appointments(double top) {
-        stack("VStack", {20, top, 350, 240});
+        stack(EntryKind::vStack, {20, top, 350, 240});
         symbol({20, top, 17, 22}, "calendar", 17, Color::mint);
         text(44, top, "Appointments", font(17, 22, Font::Weight::semibold), Color::white);
         card({20, top + 32, 350, 200}, 0.07, false);
@@ -170,37 +170,37 @@ class DashboardTree {
         const char* titles[] = {"Cardiology follow-up", "Lab draw", "Nutrition check-in"};
         for (int i = 0; i < 3; ++i) {
             double rowTop = top + 44 + i * 64;
-            stack("HStack", {36, rowTop, 318, 40});
+            stack(EntryKind::hStack, {36, rowTop, 318, 40});
             text(36, rowTop, times[i],
                  font(15, 20, Font::Weight::semibold, Font::Design::monospaced), Color::cyan);
-            stack("VStack", {100, rowTop, 254, 40});
+            stack(EntryKind::vStack, {100, rowTop, 254, 40});
             text(100, rowTop, titles[i], font(15, 20, Font::Weight::semibold), Color::white);
             text(100, rowTop + 20, "Norvel Downtown Clinic, Building C", font(12, 16),
                  Color::white.opacity(0.58), 254.0, 1);
             if (i < 2) {
-                LaidOutView divider = entry("Divider", {36, y(rowTop + 52), 318, 1 / kScale});
+                LaidOutView divider = entry(EntryKind::divider, {36, y(rowTop + 52), 318, 1 / kScale});
                 divider.fill = Color::rgb255(84, 84, 88, 0.6);
                 add(divider);
-                divider.kind = "Rectangle";
+                divider.kind = EntryKind::rectangle;
                 divider.fill = Color::white.opacity(0.12);
                 add(divider);
             }
         }
     }
     void labSummary(double top) {
-        stack("VStack", {20, top, 350, 160});
+        stack(EntryKind::vStack, {20, top, 350, 160});
         symbol({20, top, 17, 22}, "plus.magnifyingglass", 17, Color::mint);
         text(44, top, "Lab Summary", font(17, 22, Font::Weight::semibold), Color::white);
         card({20, top + 32, 350, 120}, 0.07, false);
         text(36, top + 48, "Chest X-ray", font(15, 20, Font::Weight::semibold), Color::white);
         text(36, top + 70, "Linked imaging study", font(12, 16), Color::white.opacity(0.58));
-        LaidOutView button = entry("Button", {200, y(top + 96), 154, 40});
+        LaidOutView button = entry(EntryKind::button, {200, y(top + 96), 154, 40});
         button.fill = Color::pink.opacity(0.62);
         button.shapeKind = ShapeNode::Kind::roundedRectangle;
         button.cornerRadius = 8;
         button.cornerStyle = CornerStyle::continuous;
         add(button);
-        LaidOutView label = entry("Label", {212, y(top + 106), 130, 20});
+        LaidOutView label = entry(EntryKind::label, {212, y(top + 106), 130, 20});
         label.text = "Click to Open";
         label.symbol = "photo";
         label.symbolFrame = {212, y(top + 106), 20, 20};
@@ -281,7 +281,7 @@ void BM_SmallChangeFrame(benchmark::State& state) {
     DashboardTree dashboard(measurer);
     LayoutTree lit = dashboard.tree();
     for (LaidOutView& v : lit.views) {
-        if (v.kind == "RoundedRectangle" && v.frame.y == 240 && v.fill) {
+        if (v.kind == EntryKind::roundedRectangle && v.frame.y == 240 && v.fill) {
             v.fill = Color::white.opacity(0.16);
             break;
         }
@@ -330,7 +330,7 @@ void BM_RemeasureCached(benchmark::State& state) {
     std::size_t asked = 0;
     for (auto _ : state) {
         for (const LaidOutView& v : dashboard.tree().views) {
-            if (!v.text || v.kind != "Text") continue;
+            if (!v.text || v.kind != EntryKind::text) continue;
             benchmark::DoNotOptimize(
                 measurer.measure(*v.text, v.resolvedFont, v.wrapWidth, v.lineLimit));
             ++asked;
@@ -352,7 +352,7 @@ void BM_MeasureUncached(benchmark::State& state) {
         text::shapedTexts().clear();
         PangoMeasurer measurer;
         for (const LaidOutView& v : dashboard.tree().views) {
-            if (!v.text || v.kind != "Text") continue;
+            if (!v.text || v.kind != EntryKind::text) continue;
             benchmark::DoNotOptimize(
                 measurer.measure(*v.text, v.resolvedFont, v.wrapWidth, v.lineLimit));
         }

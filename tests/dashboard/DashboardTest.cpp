@@ -11,11 +11,15 @@
 #include "dashboard/DashboardViews.hpp"
 #include "foundation/CurrentClock.hpp"
 #include "tests/CaseName.hpp"
+#include "tests/support/ViewFinding.hpp"
 #include "toolkit/runtime/Runtime.hpp"
 
 using namespace ui;
 using dashboard::ContentView;
 using dashboard::DashboardSections;
+using ui::testing::allOfKind;
+using ui::testing::findText;
+using ui::testing::indexOf;
 
 namespace {
 
@@ -34,33 +38,16 @@ protected:
         r->tree();
         return r;
     }
-
-    static const LaidOutView* find(const LayoutTree& tree, const std::string& text) {
-        for (const auto& v : tree.views) {
-            if (v.text == text) return &v;
-        }
-        return nullptr;
-    }
-    static std::vector<const LaidOutView*> all(const LayoutTree& tree, const std::string& kind) {
-        std::vector<const LaidOutView*> out;
-        for (const auto& v : tree.views) {
-            if (v.kind == kind) out.push_back(&v);
-        }
-        return out;
-    }
-    static int indexOf(const LayoutTree& tree, const LaidOutView* v) {
-        return static_cast<int>(v - tree.views.data());
-    }
 };
 
 TEST_F(Dashboard, SectionsStackInOrderTwentyFourPointsApartInsideTwentyPointMargins) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
     // The section stack is the VStack directly inside the scroll view.
-    const LaidOutView* scroll = all(tree, "ScrollView").at(0);
+    const LaidOutView* scroll = allOfKind(tree, EntryKind::scrollView).at(0);
     const LaidOutView* stack = nullptr;
     for (const auto& v : tree.views) {
-        if (v.kind == "VStack" && v.parent == indexOf(tree, scroll)) stack = &v;
+        if (v.kind == EntryKind::vStack && v.parent == indexOf(tree, scroll)) stack = &v;
     }
     ASSERT_NE(stack, nullptr);
     EXPECT_DOUBLE_EQ(stack->frame.x, 20);
@@ -70,7 +57,7 @@ TEST_F(Dashboard, SectionsStackInOrderTwentyFourPointsApartInsideTwentyPointMarg
     std::vector<Rect> sections;
     int stackIndex = indexOf(tree, stack);
     for (const auto& v : tree.views) {
-        if (v.parent == stackIndex && v.kind != "RoundedRectangle" && v.kind != "Rectangle") {
+        if (v.parent == stackIndex && v.kind != EntryKind::roundedRectangle && v.kind != EntryKind::rectangle) {
             sections.push_back(v.outerFrame);
         }
     }
@@ -79,10 +66,10 @@ TEST_F(Dashboard, SectionsStackInOrderTwentyFourPointsApartInsideTwentyPointMarg
         EXPECT_NEAR(sections[i].y - sections[i - 1].maxY(), 24, 1e-9) << "gap before section " << i;
     }
     // Order: header, capsules, grid, today, imaging.
-    EXPECT_LT(find(tree, "Norvel Health")->frame.y, find(tree, "CLINIC")->frame.y);
-    EXPECT_LT(find(tree, "CLINIC")->frame.y, find(tree, "Blood Presssure")->frame.y);
-    EXPECT_LT(find(tree, "Blood Presssure")->frame.y, find(tree, "Today")->frame.y);
-    EXPECT_LT(find(tree, "Today")->frame.y, find(tree, "Imaging")->frame.y);
+    EXPECT_LT(findText(tree, "Norvel Health")->frame.y, findText(tree, "CLINIC")->frame.y);
+    EXPECT_LT(findText(tree, "CLINIC")->frame.y, findText(tree, "Blood Presssure")->frame.y);
+    EXPECT_LT(findText(tree, "Blood Presssure")->frame.y, findText(tree, "Today")->frame.y);
+    EXPECT_LT(findText(tree, "Today")->frame.y, findText(tree, "Imaging")->frame.y);
 }
 
 TEST_F(Dashboard, HeaderTextsAndTheFallbackPatientLine) {
@@ -90,15 +77,15 @@ TEST_F(Dashboard, HeaderTextsAndTheFallbackPatientLine) {
     const auto& tree = runtime->tree();
     for (const char* text : {"Norvel Health", "CTF patient companion", "Demo chart for Patient: John Doe",
                              "All information is fictional and not suitable for actual healthcare decisions."}) {
-        EXPECT_NE(find(tree, text), nullptr) << text;
+        EXPECT_NE(findText(tree, text), nullptr) << text;
     }
-    const LaidOutView* title = find(tree, "Norvel Health");
+    const LaidOutView* title = findText(tree, "Norvel Health");
     EXPECT_EQ(title->font->pointSize(), 30);
     EXPECT_EQ(title->font->resolvedWeight(), Font::Weight::bold);
     // The badge: a 48-point cyan square at the leading edge.
     const LaidOutView* badge = nullptr;
     for (const auto& v : tree.views) {
-        if (v.kind == "RoundedRectangle" && v.frame.width == 48 && v.frame.height == 48) badge = &v;
+        if (v.kind == EntryKind::roundedRectangle && v.frame.width == 48 && v.frame.height == 48) badge = &v;
     }
     ASSERT_NE(badge, nullptr);
     EXPECT_DOUBLE_EQ(badge->frame.x, 20);
@@ -109,23 +96,23 @@ TEST_F(Dashboard, AnEmptyNameLeavesThePatientLineEndingAfterTheColon) {
     ContentView view;
     view.patient = patient::PatientBootstrap("", "2001-01-01", "Norvel Test");
     auto runtime = open(view);
-    EXPECT_NE(find(runtime->tree(), "Demo chart for Patient: "), nullptr);
+    EXPECT_NE(findText(runtime->tree(), "Demo chart for Patient: "), nullptr);
 }
 
 TEST_F(Dashboard, CapsulesShowUpperCasedCaptionsAndThePatientsValues) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
-    const LaidOutView* clinic = find(tree, "CLINIC");
-    const LaidOutView* age = find(tree, "AGE");
-    const LaidOutView* dob = find(tree, "DOB");
+    const LaidOutView* clinic = findText(tree, "CLINIC");
+    const LaidOutView* age = findText(tree, "AGE");
+    const LaidOutView* dob = findText(tree, "DOB");
     ASSERT_TRUE(clinic && age && dob);
-    EXPECT_NE(find(tree, "Norvel Test"), nullptr);
-    EXPECT_NE(find(tree, "25"), nullptr);
-    EXPECT_NE(find(tree, "1/1/2001"), nullptr);
+    EXPECT_NE(findText(tree, "Norvel Test"), nullptr);
+    EXPECT_NE(findText(tree, "25"), nullptr);
+    EXPECT_NE(findText(tree, "1/1/2001"), nullptr);
     // Three capsules share the row: equal widths, 12 apart.
     std::vector<const LaidOutView*> pills;
     for (const auto& v : tree.views) {
-        if (v.kind == "RoundedRectangle" && v.frame.y < clinic->frame.maxY() &&
+        if (v.kind == EntryKind::roundedRectangle && v.frame.y < clinic->frame.maxY() &&
             v.fill && std::get<Color>(*v.fill) == Color::white.opacity(0.08)) {
             pills.push_back(&v);
         }
@@ -138,8 +125,8 @@ TEST_F(Dashboard, CapsulesShowUpperCasedCaptionsAndThePatientsValues) {
 
 TEST_F(Dashboard, ALabelInMixedCaseIsShownUpperCasedAndTheValueKeepsItsCase) {
     auto runtime = open(dashboard::StatusPill{"Straße", "MiXed"});
-    EXPECT_NE(find(runtime->tree(), "STRASSE"), nullptr);
-    EXPECT_NE(find(runtime->tree(), "MiXed"), nullptr);
+    EXPECT_NE(findText(runtime->tree(), "STRASSE"), nullptr);
+    EXPECT_NE(findText(runtime->tree(), "MiXed"), nullptr);
 }
 
 struct GridCase {
@@ -160,7 +147,7 @@ TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
     const auto& tree = runtime->tree();
     std::vector<double> xs;
     for (const char* title : {"Blood Presssure", "Pulse", "Hydration Level"}) {
-        xs.push_back(find(tree, title)->frame.x);
+        xs.push_back(findText(tree, title)->frame.x);
     }
     std::vector<double> distinct = xs;
     std::sort(distinct.begin(), distinct.end());
@@ -169,7 +156,7 @@ TEST_P(GridColumns, FollowTheWidthOfferedToTheGrid) {
     double cardWidth = (width - (columns - 1) * 12) / columns;
     // Card backgrounds are the column's width.
     for (const auto& v : tree.views) {
-        if (v.kind == "RoundedRectangle" && v.fill) {
+        if (v.kind == EntryKind::roundedRectangle && v.fill) {
             EXPECT_NEAR(v.frame.width, cardWidth, 1e-6);
         }
     }
@@ -187,7 +174,7 @@ TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     const auto& tree = runtime->tree();
     std::vector<const LaidOutView*> cards;
     for (const auto& v : tree.views) {
-        if (v.kind == "RoundedRectangle" && v.stroke) cards.push_back(&v);
+        if (v.kind == EntryKind::roundedRectangle && v.stroke) cards.push_back(&v);
     }
     ASSERT_EQ(cards.size(), 3u);
     EXPECT_DOUBLE_EQ(cards[0]->frame.width, 169);
@@ -203,36 +190,36 @@ TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     ASSERT_NE(heart, nullptr);
     EXPECT_DOUBLE_EQ(heart->frame.x - cards[0]->frame.x, 16);
     EXPECT_DOUBLE_EQ(heart->frame.y - cards[0]->frame.y, 16);
-    EXPECT_NEAR(find(tree, "Blood Presssure")->frame.y - heart->frame.maxY(), 14, 1e-9);
+    EXPECT_NEAR(findText(tree, "Blood Presssure")->frame.y - heart->frame.maxY(), 14, 1e-9);
     // Only the symbol takes the tint.
     EXPECT_EQ(std::get<Color>(*heart->foreground), Color::cyan);
-    EXPECT_EQ(std::get<Color>(*find(tree, "120/80")->foreground), Color::white);
+    EXPECT_EQ(std::get<Color>(*findText(tree, "120/80")->foreground), Color::white);
 }
 
 TEST_F(Dashboard, AppointmentRowsHaveAFiftyFourPointTimeColumnAndTitlesEightyFourIn) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
     const LaidOutView* card = nullptr;
-    const LaidOutView* today = find(tree, "Today");
+    const LaidOutView* today = findText(tree, "Today");
     for (const auto& v : tree.views) {
-        if (v.kind == "RoundedRectangle" && v.frame.y > today->frame.y && !card) card = &v;
+        if (v.kind == EntryKind::roundedRectangle && v.frame.y > today->frame.y && !card) card = &v;
     }
     ASSERT_NE(card, nullptr);
     for (const char* title : {"Posture scan", "Blood Test review", "Mental health therapy"}) {
-        EXPECT_DOUBLE_EQ(find(tree, title)->frame.x - card->frame.x, 84) << title;
+        EXPECT_DOUBLE_EQ(findText(tree, title)->frame.x - card->frame.x, 84) << title;
     }
     for (const char* time : {"09:30", "13:15", "16:00"}) {
-        const LaidOutView* t = find(tree, time);
+        const LaidOutView* t = findText(tree, time);
         EXPECT_DOUBLE_EQ(t->frame.x - card->frame.x, 16) << time;
         EXPECT_EQ(t->font->design, Font::Design::monospaced);
         EXPECT_EQ(std::get<Color>(*t->foreground), Color::mint);
     }
-    auto dividers = all(tree, "Divider");
+    auto dividers = allOfKind(tree, EntryKind::divider);
     ASSERT_EQ(dividers.size(), 2u);
-    EXPECT_GT(dividers[0]->frame.y, find(tree, "Posture scan")->frame.y);
-    EXPECT_LT(dividers[0]->frame.y, find(tree, "Blood Test review")->frame.y);
-    EXPECT_GT(dividers[1]->frame.y, find(tree, "Blood Test review")->frame.y);
-    EXPECT_LT(dividers[1]->frame.y, find(tree, "Mental health therapy")->frame.y);
+    EXPECT_GT(dividers[0]->frame.y, findText(tree, "Posture scan")->frame.y);
+    EXPECT_LT(dividers[0]->frame.y, findText(tree, "Blood Test review")->frame.y);
+    EXPECT_GT(dividers[1]->frame.y, findText(tree, "Blood Test review")->frame.y);
+    EXPECT_LT(dividers[1]->frame.y, findText(tree, "Mental health therapy")->frame.y);
     EXPECT_DOUBLE_EQ(dividers[0]->frame.x - card->frame.x, 16);
     EXPECT_DOUBLE_EQ(dividers[0]->frame.width, card->frame.width - 32);
 }
@@ -241,14 +228,14 @@ TEST_F(Dashboard, OneAppointmentHasNoDividerAndNoneHasNoHeight) {
     ContentView view;
     view.appointments.resize(1, view.appointments.front());
     auto one = open(VStack({DashboardSections::appointmentList(view)}));
-    EXPECT_TRUE(all(one->tree(), "Divider").empty());
-    EXPECT_NE(find(one->tree(), "09:30"), nullptr);
+    EXPECT_TRUE(allOfKind(one->tree(), EntryKind::divider).empty());
+    EXPECT_NE(findText(one->tree(), "09:30"), nullptr);
 
     view.appointments.clear();
     auto none = open(VStack({DashboardSections::appointmentList(view)}));
-    EXPECT_NE(find(none->tree(), "Today"), nullptr);
+    EXPECT_NE(findText(none->tree(), "Today"), nullptr);
     for (const auto& v : none->tree().views) {
-        if (v.kind == "RoundedRectangle") {
+        if (v.kind == EntryKind::roundedRectangle) {
             EXPECT_EQ(v.frame.height, 0);
         }
     }
@@ -257,13 +244,13 @@ TEST_F(Dashboard, OneAppointmentHasNoDividerAndNoneHasNoHeight) {
 TEST_F(Dashboard, TheImagingButtonSitsAtTheTrailingEndWithItsHint) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
-    auto buttons = all(tree, "Button");
+    auto buttons = allOfKind(tree, EntryKind::button);
     ASSERT_EQ(buttons.size(), 1u);
     const LaidOutView* button = buttons[0];
     EXPECT_NEAR(button->frame.maxX(), 20 + 350 - 16, 1e-9);
     EXPECT_EQ(button->accessibilityHint, "Links to bundled imaging asset norvel_chest_xray.jpg");
     EXPECT_EQ(std::get<Color>(*button->fill), Color::pink.opacity(0.62));
-    EXPECT_NEAR(button->frame.y, find(tree, "Chest X-Ray")->frame.y, 1e-9) << "top aligned";
+    EXPECT_NEAR(button->frame.y, findText(tree, "Chest X-Ray")->frame.y, 1e-9) << "top aligned";
     // The file name is nowhere on screen.
     for (const auto& v : tree.views) {
         if (v.text) {
@@ -275,7 +262,7 @@ TEST_F(Dashboard, TheImagingButtonSitsAtTheTrailingEndWithItsHint) {
 TEST_F(Dashboard, ClickToOpenShowsTheImagingMessageAndOkClosesIt) {
     auto runtime = open(ContentView());
     runtime->key(Key::end, 0);  // the study card sits below the fold
-    const LaidOutView* label = find(runtime->tree(), "Click to Open");
+    const LaidOutView* label = findText(runtime->tree(), "Click to Open");
     ASSERT_NE(label, nullptr);
     Point p{label->frame.midX(), label->frame.midY()};
     runtime->pointerDown(p, 0);
@@ -283,9 +270,9 @@ TEST_F(Dashboard, ClickToOpenShowsTheImagingMessageAndOkClosesIt) {
     runtime->advanceTo(1);
     EXPECT_TRUE(runtime->alertPresented());
     const auto& tree = runtime->tree();
-    ASSERT_NE(find(tree, "Imaging File"), nullptr);
-    ASSERT_NE(find(tree, "Linked study asset: norvel_chest_xray.jpg"), nullptr);
-    const LaidOutView* ok = find(tree, "OK");
+    ASSERT_NE(findText(tree, "Imaging File"), nullptr);
+    ASSERT_NE(findText(tree, "Linked study asset: norvel_chest_xray.jpg"), nullptr);
+    const LaidOutView* ok = findText(tree, "OK");
     ASSERT_NE(ok, nullptr);
     Point okAt{ok->frame.midX(), ok->frame.midY()};
     runtime->pointerDown(okAt, 1);
@@ -301,20 +288,20 @@ TEST_F(Dashboard, TheDiagnosticsSheetListsSevenRowsWithSixDividers) {
     runtime->advanceTo(2);
     EXPECT_TRUE(runtime->sheetPresented());
     const auto& tree = runtime->tree();
-    EXPECT_NE(find(tree, "Norvel Diagnostics"), nullptr);
-    EXPECT_NE(find(tree, "Internal clinic sync status"), nullptr);
-    EXPECT_NE(find(tree, "Done"), nullptr);
+    EXPECT_NE(findText(tree, "Norvel Diagnostics"), nullptr);
+    EXPECT_NE(findText(tree, "Internal clinic sync status"), nullptr);
+    EXPECT_NE(findText(tree, "Done"), nullptr);
     for (const char* label : {"CLINIC ROUTE", "SYNC GATEWAY", "PATIENT CACHE REALM", "SYNC QUEUE",
                               "IMAGING LINK MODE", "MEDICATION CACHE", "LAST GATEWAY CHECK"}) {
-        const LaidOutView* v = find(tree, label);
+        const LaidOutView* v = findText(tree, label);
         ASSERT_NE(v, nullptr) << label;
         EXPECT_FALSE(v->selectable) << label;
     }
-    const LaidOutView* realm = find(tree, "patient-summary-cache-v2");
+    const LaidOutView* realm = findText(tree, "patient-summary-cache-v2");
     ASSERT_NE(realm, nullptr);
     EXPECT_TRUE(realm->selectable);
     int sheetDividers = 0;
-    for (const auto& v : tree.views) sheetDividers += v.kind == "Divider" && v.layer.rfind("sheet:", 0) == 0;
+    for (const auto& v : tree.views) sheetDividers += v.kind == EntryKind::divider && v.layer.kind == LayerKind::sheet;
     EXPECT_EQ(sheetDividers, 6);
 }
 
@@ -342,7 +329,7 @@ TEST_P(LongPressTargets, OnlyTheBadgeOpensDiagnostics) {
     Point p{badge->hitFrame.x + 0.5, badge->hitFrame.y + 0.5};
     std::string where = GetParam().text;
     if (!where.empty()) {
-        const LaidOutView* v = find(runtime->tree(), where);
+        const LaidOutView* v = findText(runtime->tree(), where);
         ASSERT_NE(v, nullptr);
         p = {v->frame.x + 4, v->frame.midY()};
     }

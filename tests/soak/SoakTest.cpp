@@ -27,7 +27,7 @@ long eventsToRun() {
 std::multiset<std::string> dashboardTexts(const LayoutTree& tree) {
     std::multiset<std::string> texts;
     for (const auto& v : tree.views) {
-        if (v.layer.empty() && v.text) texts.insert(*v.text);
+        if (v.layer.kind == LayerKind::screen && v.text) texts.insert(*v.text);
     }
     return texts;
 }

@@ -19,9 +19,7 @@ inline constexpr const char* kSelectableText = "NV-7731 copy exactly";
 inline constexpr ui::Color kSheetColor = ui::Color::rgb255(40, 120, 70);
 
 // The report name of a laid-out view, or empty for views nobody asks about.
-inline std::string viewName(const std::string& kind, const std::string& text,
-                            const std::string& accessibilityLabel) {
-    (void)kind;
+inline std::string viewName(const std::string& text, const std::string& accessibilityLabel) {
     if (accessibilityLabel == "badge") return "badge";
     if (text == "Open alert") return "open-alert";
     if (text == "OK") return "ok";

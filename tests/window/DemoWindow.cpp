@@ -111,7 +111,7 @@ class Reporter {
         std::map<std::string, Rect> now;
         for (const LaidOutView& v : tree.views) {
             std::string name =
-                demo::viewName(v.kind, v.text.value_or(""), v.accessibilityLabel.value_or(""));
+                demo::viewName(v.text.value_or(""), v.accessibilityLabel.value_or(""));
             if (!name.empty() && !now.count(name)) now[name] = v.frame;
         }
         for (const auto& [name, frame] : now) {

@@ -63,6 +63,27 @@ std::optional<InputCommand> SdlInputMapper::mapKey(const SDL_KeyboardEvent& key)
 }
 
 std::optional<InputCommand> SdlInputMapper::map(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEMOTION:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+            return mapMouse(event);
+        case SDL_FINGERDOWN:
+        case SDL_FINGERMOTION:
+        case SDL_FINGERUP:
+            return mapFinger(event);
+        case SDL_KEYDOWN:
+            return mapKey(event.key);
+        default:
+            return std::nullopt;
+    }
+}
+
+// The mouse: the left button is a touch, the right button a secondary
+// click, the wheel scrolls. Touches that SDL also reports as mouse events
+// come through `mapFinger` only.
+std::optional<InputCommand> SdlInputMapper::mapMouse(const SDL_Event& event) {
     InputCommand c;
     switch (event.type) {
         case SDL_MOUSEBUTTONDOWN: {
@@ -101,6 +122,25 @@ std::optional<InputCommand> SdlInputMapper::map(const SDL_Event& event) {
             c.point = fromWindow(b.x, b.y);
             return c;
         }
+        case SDL_MOUSEWHEEL: {
+            const auto& w = event.wheel;
+            if (w.which == SDL_TOUCH_MOUSEID) return std::nullopt;
+            double dy = wheelPoints(w);
+            if (dy == 0) return std::nullopt;
+            c.kind = InputCommand::Kind::wheel;
+            c.point = fromWindow(w.mouseX, w.mouseY);
+            c.dy = dy;
+            return c;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+// One finger at a time is a touch; other fingers are ignored until it lifts.
+std::optional<InputCommand> SdlInputMapper::mapFinger(const SDL_Event& event) {
+    InputCommand c;
+    switch (event.type) {
         case SDL_FINGERDOWN: {
             const auto& f = event.tfinger;
             if (contact_ != Contact::none) return std::nullopt;
@@ -127,18 +167,6 @@ std::optional<InputCommand> SdlInputMapper::map(const SDL_Event& event) {
             c.point = fromTouch(f.x, f.y);
             return c;
         }
-        case SDL_MOUSEWHEEL: {
-            const auto& w = event.wheel;
-            if (w.which == SDL_TOUCH_MOUSEID) return std::nullopt;
-            double dy = wheelPoints(w);
-            if (dy == 0) return std::nullopt;
-            c.kind = InputCommand::Kind::wheel;
-            c.point = fromWindow(w.mouseX, w.mouseY);
-            c.dy = dy;
-            return c;
-        }
-        case SDL_KEYDOWN:
-            return mapKey(event.key);
         default:
             return std::nullopt;
     }

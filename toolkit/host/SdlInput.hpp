@@ -42,6 +42,8 @@ class SdlInputMapper {
     Point fromWindow(double x, double y) const;
     Point fromTouch(float x, float y) const;
     std::optional<InputCommand> mapKey(const SDL_KeyboardEvent& key) const;
+    std::optional<InputCommand> mapMouse(const SDL_Event& event);
+    std::optional<InputCommand> mapFinger(const SDL_Event& event);
 
     enum class Contact { none, mouse, finger };
     Contact contact_ = Contact::none;

@@ -49,7 +49,7 @@ public:
     // parent indices relative to the whole tree; the root entry's parent is
     // `parent`.
     void layout(const View& root, Rect bounds, EdgeInsets safeArea, LayoutTree& tree,
-                const std::string& layer = "", int parent = -1);
+                const Layer& layer = {}, int parent = -1);
 
     // The size `view` answers for `proposal`, for tests and for presentations
     // that need to size their content before placing it.

@@ -58,78 +58,6 @@ class ScratchBuffer {
     T* data_;
 };
 
-// ---- Flexibility ------------------------------------------------------------
-//
-// A stack orders its children by flexibility, which needs each child's
-// length when offered nothing along the stack's axis. For many views that
-// length follows from the rules without laying anything out, and does not
-// depend on what is offered across the axis: a text offered no width is 0
-// wide (its answer never exceeds the proposal), an image is its symbol box,
-// a fixed frame its fixed length, padding its insets plus its content's
-// length. `lengthAtZero` answers those and gives up (empty) on the rest,
-// which are then asked the real question.
-
-std::optional<double> Pass::lengthAtZero(const Node& node, const Environment* env, Axis axis) {
-    const Node::Value& v = node.value;
-    const bool horizontal = axis == Axis::horizontal;
-    if (std::holds_alternative<TextNode>(v)) {
-        return horizontal ? std::optional(0.0) : std::nullopt;
-    }
-    if (const auto* label = std::get_if<LabelNode>(&v)) {
-        if (!horizontal) return std::nullopt;
-        const Font font = env->fontOrBody();
-        return symbolBox(label->systemImage, font).width + labelSpacing(font);
-    }
-    if (const auto* image = std::get_if<ImageNode>(&v)) {
-        return major(axis, symbolBox(image->systemName, env->fontOrBody()));
-    }
-    if (std::holds_alternative<ShapeNode>(v) || std::holds_alternative<GradientNode>(v)) {
-        return 0.0;
-    }
-    if (std::holds_alternative<DividerNode>(v)) {
-        const bool upright = env->stackAxis == Axis::horizontal;
-        return upright == horizontal ? 1 / scale_ : 0.0;
-    }
-    if (std::holds_alternative<ComponentNode>(v)) return lengthAtZero(resolved(node), env, axis);
-    if (const auto* stack = std::get_if<StackNode>(&v)) {
-        StackSpec spec{stack->axis, stack->horizontalAlignment, stack->verticalAlignment,
-                       stack->spacing};
-        return stackLengthAtZero(node, spec, children(node, stack->children), env, axis);
-    }
-    if (const auto* zstack = std::get_if<ZStackNode>(&v)) {
-        double longest = 0;
-        for (const Node* child : children(node, zstack->children)) {
-            std::optional<double> length = lengthAtZero(*child, env, axis);
-            if (!length) return std::nullopt;
-            longest = std::max(longest, *length);
-        }
-        return longest;
-    }
-    const auto* modified = std::get_if<ModifiedNode>(&v);
-    if (!modified) return std::nullopt;
-    const Node& content = modified->content.node();
-    const Modifier& m = modified->modifier;
-    if (const auto* padding = std::get_if<PaddingModifier>(&m)) {
-        std::optional<double> inner = lengthAtZero(content, env, axis);
-        if (!inner) return std::nullopt;
-        return *inner + (horizontal ? padding->insets.horizontal() : padding->insets.vertical());
-    }
-    if (const auto* frame = std::get_if<FrameModifier>(&m)) {
-        const Frame& f = frame->frame;
-        const std::optional<double> fixed = horizontal ? f.fixedWidth : f.fixedHeight;
-        if (fixed) return std::max(0.0, *fixed);
-        const bool bounded =
-            horizontal ? (f.minimumWidth || f.maximumWidth) : (f.minimumHeight || f.maximumHeight);
-        if (bounded) return std::nullopt;
-        return lengthAtZero(content, env, axis);
-    }
-    if (const auto* fixedSize = std::get_if<FixedSizeModifier>(&m)) {
-        if (horizontal ? fixedSize->horizontal : fixedSize->vertical) return std::nullopt;
-        return lengthAtZero(content, env, axis);
-    }
-    return lengthAtZero(content, modifierEnvironment(node, m, env), axis);
-}
-
 std::optional<double> Pass::stackLengthAtZero(const Node& self, const StackSpec& spec,
                                               const Children& kids, const Environment* env,
                                               Axis axis) {
@@ -215,17 +143,22 @@ void Pass::sizeStack(const StackSpec& spec, const Children& kids, const Environm
         --left;
     }
 
-    // What is left, reserve included, goes to the spacers in equal parts.
-    double leftover = remaining + reserved;
-    std::size_t spacersLeft = kids.size() - sized;
-    for (std::size_t i = 0; i < kids.size() && spacersLeft > 0; ++i) {
+    // What is left, reserve included, goes to the spacers.
+    sizeSpacers(axis, kids, childEnv, cross, remaining + reserved, kids.size() - sized, slots);
+}
+
+// Shares `leftover` among the `spacers` spacers of `kids` in equal parts.
+void Pass::sizeSpacers(Axis axis, const Children& kids, const Environment* childEnv,
+                       std::optional<double> cross, double leftover, std::size_t spacers,
+                       Slot* slots) {
+    for (std::size_t i = 0; i < kids.size() && spacers > 0; ++i) {
         if (!asSpacer(kids[i])) continue;
-        double share = std::max(0.0, leftover / static_cast<double>(spacersLeft));
+        double share = std::max(0.0, leftover / static_cast<double>(spacers));
         if (std::isnan(share)) share = 0;
         slots[i].proposal = along(axis, share, cross);
         slots[i].size = sizeOf(*kids[i], childEnv, slots[i].proposal);
         if (std::isfinite(leftover)) leftover -= major(axis, slots[i].size);
-        --spacersLeft;
+        --spacers;
     }
 }
 
@@ -264,7 +197,7 @@ void Pass::placeStack(const Node& self, const StackSpec& spec, const Children& k
 
     Context inner = context;
     if (withEntry) {
-        inner.parent = addEntry(spec.axis == Axis::horizontal ? "HStack" : "VStack",
+        inner.parent = addEntry(spec.axis == Axis::horizontal ? EntryKind::hStack : EntryKind::vStack,
                                 {origin.x, origin.y, size.width, size.height}, context, folded);
     }
     double along = 0;
@@ -304,7 +237,7 @@ void Pass::placeZStack(const Node& self, const ZStackNode& node, const Environme
                        const Context& context, const Folded& folded) {
     Context inner = context;
     inner.parent =
-        addEntry("ZStack", {origin.x, origin.y, size.width, size.height}, context, folded);
+        addEntry(EntryKind::zStack, {origin.x, origin.y, size.width, size.height}, context, folded);
     const Children& kids = children(self, node.children);
     for (std::size_t i = 0; i < kids.size(); ++i) {
         Size s = sizeOf(*kids[i], env, proposal);
@@ -362,7 +295,7 @@ void Pass::placeGrid(const Node& self, const GridNode& node, const Environment* 
                      const ProposedSize& proposal, Point origin, Size size, const Context& context,
                      const Folded& folded) {
     Context inner = context;
-    inner.parent = addEntry("Grid", {origin.x, origin.y, size.width, size.height}, context, folded);
+    inner.parent = addEntry(EntryKind::grid, {origin.x, origin.y, size.width, size.height}, context, folded);
     GridShape shape = gridShape(node, proposal);
     const Children& kids = children(self, node.children);
     const ProposedSize cell{shape.columnWidth, std::nullopt};
@@ -405,7 +338,7 @@ void Pass::placeScrollView(const Node&, const ScrollViewNode& node, const Enviro
                            const ProposedSize& proposal, Point origin, Size size,
                            const Context& context, const Folded& folded) {
     Rect rect{origin.x, origin.y, size.width, size.height};
-    const int index = addEntry("ScrollView", rect, context, folded);
+    const int index = addEntry(EntryKind::scrollView, rect, context, folded);
 
     const bool vertical = node.axis == Axis::vertical;
     ProposedSize offer = vertical ? ProposedSize{proposal.width, std::nullopt}
@@ -416,8 +349,7 @@ void Pass::placeScrollView(const Node&, const ScrollViewNode& node, const Enviro
     const double viewport = vertical ? size.height : size.width;
 
     LaidOutView& entry = tree_->views[static_cast<std::size_t>(index)];
-    entry.scrollKey = scrollKey();
-    double offset = scrollOffsets_ && *scrollOffsets_ ? (*scrollOffsets_)(entry.scrollKey) : 0;
+    double offset = scrollOffsets_ && *scrollOffsets_ ? (*scrollOffsets_)(entry.place) : 0;
     if (!std::isfinite(offset)) offset = 0;
     offset = std::clamp(offset, 0.0, std::max(0.0, extent - viewport));
     entry.contentHeight = extent;

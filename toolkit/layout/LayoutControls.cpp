@@ -62,7 +62,7 @@ void Pass::placeButton(const Node& self, const ButtonNode& node, const Environme
     const double insetX = prominent ? kProminentHorizontalInset : 0;
     const double insetY = prominent ? kProminentVerticalInset : 0;
     const int index =
-        addEntry("Button", {origin.x, origin.y, size.width, size.height}, context, folded);
+        addEntry(EntryKind::button, {origin.x, origin.y, size.width, size.height}, context, folded);
     {
         LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
         v.isButton = true;
@@ -118,7 +118,7 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
                                 const Environment* env, const ProposedSize&, Point origin,
                                 Size size, const Context& context, const Folded& folded) {
     const Rect rect{origin.x, origin.y, size.width, size.height};
-    const int index = addEntry("NavigationStack", rect, context, folded);
+    const int index = addEntry(EntryKind::navigationStack, rect, context, folded);
 
     // The bar takes the top 44 points of the safe area; the root is laid out
     // below it, but what ignores the safe area still runs up under the bar
@@ -145,10 +145,18 @@ void Pass::placeNavigationStack(const Node& self, const NavigationStackNode& nod
 
     Context barContext = context;
     barContext.parent = index;
-    const int barIndex = addEntry("NavigationBar", bar, barContext, Folded{});
+    const int barIndex = [&] {
+        PathStep step(path_, kNavigationBarStep);
+        return addEntry(EntryKind::navigationBar, bar, barContext, Folded{});
+    }();
 
-    // The bar's items come from the toolbars on the root's modifier chain,
-    // in the order they were written (innermost first).
+    placeBarItems(self, root, env, bar, barContext, barIndex);
+}
+
+// The bar's items come from the toolbars on the root's modifier chain, in
+// the order they were written (innermost first).
+void Pass::placeBarItems(const Node& self, const Node& root, const Environment* env, Rect bar,
+                         const Context& barContext, int barIndex) {
     std::vector<const ToolbarModifier*> toolbars;
     for (const Node* n = &resolved(root); const auto* m = std::get_if<ModifiedNode>(&n->value);
          n = &resolved(m->content.node())) {

@@ -32,6 +32,47 @@ bool isKnownSymbol(std::string_view systemName) {
 
 // ---- Text ----------------------------------------------------------------
 
+// Shrinks a text that is cut at full size uniformly, no further than
+// `minimum`, to the largest factor at which it fits without being cut; if
+// even `minimum` does not fit, the text is cut at that size. `metrics`
+// becomes the text's metrics at the factor returned.
+double Pass::shrinkToFit(std::string_view text, const Font& font, double width, int limit,
+                         double minimum, TextMetrics& metrics) {
+    auto at = [&](double s) { return measurer_.measure(text, resolve(font, s), width, limit); };
+    double upper = 1;
+    if (limit == 1) {
+        // One line shrinks in proportion to its width, which gives the
+        // answer at once for a measurer that scales linearly.
+        double natural = measurer_.measure(text, resolve(font, 1), std::nullopt, 1).size.width;
+        if (natural > 0) upper = std::clamp(width / natural, minimum, 1.0);
+        if (upper < 1) {
+            TextMetrics guess = at(upper);
+            if (!guess.truncated) {
+                metrics = guess;
+                return upper;
+            }
+        }
+    }
+    TextMetrics smallest = at(minimum);
+    metrics = smallest;
+    double scale = minimum;
+    if (!smallest.truncated) {
+        double lower = minimum;
+        for (int step = 0; step < kShrinkSearchSteps; ++step) {
+            double middle = (lower + upper) / 2;
+            TextMetrics tried = at(middle);
+            if (tried.truncated) {
+                upper = middle;
+            } else {
+                lower = middle;
+                metrics = tried;
+                scale = middle;
+            }
+        }
+    }
+    return scale;
+}
+
 Measured Pass::measureText(const Node& owner, std::string_view text, const Font& font,
                            const Environment* environment, const ProposedSize& proposal) {
     const Environment& env = *environment;
@@ -64,45 +105,8 @@ Measured Pass::measureText(const Node& owner, std::string_view text, const Font&
     }
 
     double scale = 1;
-    const double minimum = env.minimumScaleFactor;
-    if (metrics.truncated && minimum < 1 && width) {
-        // Shrink uniformly, no further than `minimum`, to the largest factor
-        // at which the text fits without being cut; if even `minimum` does
-        // not fit, the text is cut at that size.
-        auto at = [&](double s) { return measurer_.measure(text, resolve(font, s), width, limit); };
-        double upper = 1;
-        if (limit == 1) {
-            // One line shrinks in proportion to its width, which gives the
-            // answer at once for a measurer that scales linearly.
-            double natural = measurer_.measure(text, full, std::nullopt, 1).size.width;
-            if (natural > 0) upper = std::clamp(*width / natural, minimum, 1.0);
-            if (upper < 1) {
-                TextMetrics guess = at(upper);
-                if (!guess.truncated) {
-                    Measured m(Size{std::min(guess.size.width, *width), guess.size.height});
-                    m.fontScale = upper;
-                    m.lineLimit = limit;
-                    return m;
-                }
-            }
-        }
-        TextMetrics smallest = at(minimum);
-        metrics = smallest;
-        scale = minimum;
-        if (!smallest.truncated) {
-            double lower = minimum;
-            for (int step = 0; step < kShrinkSearchSteps; ++step) {
-                double middle = (lower + upper) / 2;
-                TextMetrics tried = at(middle);
-                if (tried.truncated) {
-                    upper = middle;
-                } else {
-                    lower = middle;
-                    metrics = tried;
-                    scale = middle;
-                }
-            }
-        }
+    if (metrics.truncated && env.minimumScaleFactor < 1 && width) {
+        scale = shrinkToFit(text, font, *width, limit, env.minimumScaleFactor, metrics);
     }
 
     Measured m;
@@ -117,7 +121,7 @@ Measured Pass::measureText(const Node& owner, std::string_view text, const Font&
 void Pass::placeText(const TextNode& node, const Measured& m, const Environment& env,
                      const ProposedSize& proposal, Rect rect, const Context& context,
                      const Folded& folded) {
-    const int index = addEntry("Text", rect, context, folded);
+    const int index = addEntry(EntryKind::text, rect, context, folded);
     LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
     v.text = localized(node.string);
     v.truncated = m.truncated;
@@ -162,7 +166,7 @@ void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environmen
     const Font font = env.fontOrBody();
     const Size box = symbolBox(node.systemImage, font);
     const double gap = labelSpacing(font);
-    const int index = addEntry("Label", rect, context, folded);
+    const int index = addEntry(EntryKind::label, rect, context, folded);
     LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
     v.text = localized(node.title);
     v.symbol = node.systemImage;
@@ -183,74 +187,83 @@ void Pass::placeLabel(const LabelNode& node, const Measured& m, const Environmen
 
 // ---- Simple leaves ---------------------------------------------------------
 
-Size Pass::measureLeaf(const Node& node, const Environment& env,
-                       const ProposedSize& proposal) const {
-    auto whole = [&] {
-        return Size{proposal.width.value_or(kIdealShapeLength),
-                    proposal.height.value_or(kIdealShapeLength)};
-    };
-    if (const auto* image = std::get_if<ImageNode>(&node.value)) {
-        return symbolBox(image->systemName, env.fontOrBody());
-    }
-    if (std::holds_alternative<ShapeNode>(node.value) ||
-        std::holds_alternative<GradientNode>(node.value)) {
-        return whole();
-    }
-    if (std::holds_alternative<DividerNode>(node.value)) {
-        // One device pixel thick, across the enclosing stack's axis.
-        const double thickness = 1 / scale_;
-        if (env.stackAxis == Axis::horizontal) return {thickness, proposal.height.value_or(0)};
-        return {proposal.width.value_or(0), thickness};
-    }
-    if (const auto* spacer = std::get_if<SpacerNode>(&node.value)) {
-        // Along its stack a spacer takes what it is offered, but never less
-        // than its minimum; across it, nothing. Outside a stack it grows
-        // both ways.
-        const double minimum = spacer->minLength.value_or(kDefaultSpacerLength);
-        auto grow = [minimum](std::optional<double> p) {
-            return std::max(p.value_or(minimum), minimum);
-        };
-        if (env.stackAxis == Axis::horizontal) return {grow(proposal.width), 0};
-        if (env.stackAxis == Axis::vertical) return {0, grow(proposal.height)};
-        return {grow(proposal.width), grow(proposal.height)};
-    }
-    return {};
+Size Pass::measureLeaf(const ImageNode& node, const Environment& env, const ProposedSize&) const {
+    return symbolBox(node.systemName, env.fontOrBody());
 }
 
-void Pass::placeLeaf(const Node& node, const Environment& env, Rect rect, const Context& context,
-                     const Folded& folded) {
-    if (const auto* image = std::get_if<ImageNode>(&node.value)) {
-        const int index = addEntry("Image", rect, context, folded);
-        LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
-        v.symbol = image->systemName;
-        v.font = env.fontOrBody();
-        v.resolvedFont = resolve(*v.font);
-        v.foreground = env.foreground.value_or(Color::white);
-    } else if (const auto* shape = std::get_if<ShapeNode>(&node.value)) {
-        const bool rounded = shape->kind == ShapeNode::Kind::roundedRectangle;
-        const int index =
-            addEntry(rounded ? "RoundedRectangle" : "Rectangle", rect, context, folded);
-        LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
-        v.shapeKind = shape->kind;
-        v.cornerRadius = rounded ? shape->cornerRadius : 0;
-        v.cornerStyle = shape->cornerStyle;
-        if (shape->stroke) {
-            v.stroke = shape->stroke;
-            v.lineWidth = shape->lineWidth;
-        } else {
-            // A shape with no fill of its own is filled with the
-            // inherited foreground style.
-            v.fill = shape->fill ? *shape->fill : env.foreground.value_or(Color::white);
-        }
-    } else if (std::holds_alternative<DividerNode>(node.value)) {
-        const int index = addEntry("Divider", rect, context, folded);
-        tree_->views[static_cast<std::size_t>(index)].fill = kDividerColor;
-    } else if (std::holds_alternative<SpacerNode>(node.value)) {
-        addEntry("Spacer", rect, context, folded);
-    } else if (const auto* gradient = std::get_if<GradientNode>(&node.value)) {
-        const int index = addEntry("LinearGradient", rect, context, folded);
-        tree_->views[static_cast<std::size_t>(index)].fill = gradient->gradient;
+// Shapes and gradients fill whatever they are offered.
+Size Pass::measureLeaf(const ShapeNode&, const Environment&, const ProposedSize& proposal) const {
+    return Size{proposal.width.value_or(kIdealShapeLength),
+                proposal.height.value_or(kIdealShapeLength)};
+}
+Size Pass::measureLeaf(const GradientNode&, const Environment& env,
+                       const ProposedSize& proposal) const {
+    return measureLeaf(ShapeNode{}, env, proposal);
+}
+
+Size Pass::measureLeaf(const DividerNode&, const Environment& env,
+                       const ProposedSize& proposal) const {
+    // One device pixel thick, across the enclosing stack's axis.
+    const double thickness = 1 / scale_;
+    if (env.stackAxis == Axis::horizontal) return {thickness, proposal.height.value_or(0)};
+    return {proposal.width.value_or(0), thickness};
+}
+
+Size Pass::measureLeaf(const SpacerNode& node, const Environment& env,
+                       const ProposedSize& proposal) const {
+    // Along its stack a spacer takes what it is offered, but never less
+    // than its minimum; across it, nothing. Outside a stack it grows
+    // both ways.
+    const double minimum = node.minLength.value_or(kDefaultSpacerLength);
+    auto grow = [minimum](std::optional<double> p) { return std::max(p.value_or(minimum), minimum); };
+    if (env.stackAxis == Axis::horizontal) return {grow(proposal.width), 0};
+    if (env.stackAxis == Axis::vertical) return {0, grow(proposal.height)};
+    return {grow(proposal.width), grow(proposal.height)};
+}
+
+void Pass::placeLeaf(const ImageNode& node, const Environment& env, Rect rect,
+                     const Context& context, const Folded& folded) {
+    const int index = addEntry(EntryKind::image, rect, context, folded);
+    LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+    v.symbol = node.systemName;
+    v.font = env.fontOrBody();
+    v.resolvedFont = resolve(*v.font);
+    v.foreground = env.foreground.value_or(Color::white);
+}
+
+void Pass::placeLeaf(const ShapeNode& node, const Environment& env, Rect rect,
+                     const Context& context, const Folded& folded) {
+    const bool rounded = node.kind == ShapeNode::Kind::roundedRectangle;
+    const int index = addEntry(rounded ? EntryKind::roundedRectangle : EntryKind::rectangle, rect, context, folded);
+    LaidOutView& v = tree_->views[static_cast<std::size_t>(index)];
+    v.shapeKind = node.kind;
+    v.cornerRadius = rounded ? node.cornerRadius : 0;
+    v.cornerStyle = node.cornerStyle;
+    if (node.stroke) {
+        v.stroke = node.stroke;
+        v.lineWidth = node.lineWidth;
+    } else {
+        // A shape with no fill of its own is filled with the inherited
+        // foreground style.
+        v.fill = node.fill ? *node.fill : env.foreground.value_or(Color::white);
     }
+}
+
+void Pass::placeLeaf(const DividerNode&, const Environment&, Rect rect, const Context& context,
+                     const Folded& folded) {
+    const int index = addEntry(EntryKind::divider, rect, context, folded);
+    tree_->views[static_cast<std::size_t>(index)].fill = kDividerColor;
+}
+
+void Pass::placeLeaf(const SpacerNode&, const Environment&, Rect rect, const Context& context,
+                     const Folded& folded) {
+    addEntry(EntryKind::spacer, rect, context, folded);
+}
+
+void Pass::placeLeaf(const GradientNode& node, const Environment&, Rect rect,
+                     const Context& context, const Folded& folded) {
+    const int index = addEntry(EntryKind::linearGradient, rect, context, folded);
+    tree_->views[static_cast<std::size_t>(index)].fill = node.gradient;
 }
 
 }  // namespace ui::layout_detail

@@ -20,6 +20,7 @@
 //   chain's outermost rectangle becomes the entry's outer frame, and
 //   gestures and accessibility modifiers met on the way end up on it.
 
+#include <bit>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -31,6 +32,7 @@
 
 #include "toolkit/core/StringTable.hpp"
 #include "toolkit/core/View.hpp"
+#include "toolkit/layout/FlatCache.hpp"
 #include "toolkit/layout/Layout.hpp"
 #include "toolkit/layout/LayoutTree.hpp"
 #include "toolkit/layout/TextMeasurer.hpp"
@@ -70,72 +72,6 @@ struct Measured {
     // placing the stack needs no second round of questions.
     std::uint32_t firstSlot = 0;
     std::uint32_t slotCount = 0;
-};
-
-// An open-addressing hash table for the pass's caches. Clearing bumps a
-// generation number instead of touching the slots, and nothing is allocated
-// once the table has grown to the size a screen needs.
-template <class Key, class Value, class Hash>
-class FlatCache {
-  public:
-    void clear() {
-        count_ = 0;
-        if (++generation_ == 0) {
-            for (Slot& slot : slots_) slot.generation = 0;
-            generation_ = 1;
-        }
-    }
-    const Value* find(const Key& key) const {
-        if (slots_.empty()) return nullptr;
-        for (std::size_t i = home(key);; i = (i + 1) & mask_) {
-            const Slot& slot = slots_[i];
-            if (slot.generation != generation_) return nullptr;
-            if (slot.key == key) return &slot.value;
-        }
-    }
-    void insert(const Key& key, const Value& value) {
-        if ((count_ + 1) * 2 > slots_.size()) grow();
-        put(key, value);
-    }
-
-  private:
-    struct Slot {
-        Key key{};
-        Value value{};
-        std::uint32_t generation = 0;
-    };
-    std::size_t home(const Key& key) const { return Hash{}(key)&mask_; }
-    void put(const Key& key, const Value& value) {
-        for (std::size_t i = home(key);; i = (i + 1) & mask_) {
-            Slot& slot = slots_[i];
-            if (slot.generation != generation_) {
-                slot = {key, value, generation_};
-                ++count_;
-                return;
-            }
-            if (slot.key == key) {
-                slot.value = value;
-                return;
-            }
-        }
-    }
-    void grow() {
-        std::vector<Slot> old;
-        old.swap(slots_);
-        const std::uint32_t live = generation_;
-        slots_.assign(old.empty() ? 256 : old.size() * 2, Slot{});
-        mask_ = slots_.size() - 1;
-        generation_ = 1;
-        count_ = 0;
-        for (const Slot& slot : old) {
-            if (slot.generation == live) put(slot.key, slot.value);
-        }
-    }
-
-    std::vector<Slot> slots_;
-    std::size_t mask_ = 0;
-    std::size_t count_ = 0;
-    std::uint32_t generation_ = 1;
 };
 
 // A layer's rectangle and the part of it that is safe from the system bars.
@@ -223,7 +159,7 @@ class Pass {
     // Starts a pass: forgets every cached answer and environment. Component
     // bodies evaluated by earlier passes stay alive until `releaseComponents`.
     void begin(double scale, const std::function<double(const std::string&)>* scrollOffsets,
-               LayoutTree* tree, std::string_view layer, LayoutStats* stats);
+               LayoutTree* tree, const Layer& layer, LayoutStats* stats);
     void releaseComponents() { componentViews_.clear(); }
 
     const Environment* rootEnvironment() const { return rootEnvironment_; }
@@ -243,7 +179,8 @@ class Pass {
                Size size, const Context& context, const Folded& folded);
 
   private:
-    // Shared machinery (Layout.cpp).
+    // Shared machinery (Layout.cpp; the environment of modifiers in
+    // LayoutModifiers.cpp).
     Measured compute(const Node& node, const Environment* env, const ProposedSize& proposal);
     const Node& resolved(const Node& node);
     Environment* newEnvironment(const Environment& from);
@@ -262,28 +199,29 @@ class Pass {
     }
     const Environment* modifierEnvironment(const Node& self, const Modifier& modifier,
                                            const Environment* env);
-    int addEntry(const char* kind, Rect frame, const Context& context, const Folded& folded);
-    std::string scrollKey() const;
+    int addEntry(EntryKind kind, Rect frame, const Context& context, const Folded& folded);
 
-    // The path from the layer's root to the view being placed, one step per
-    // level: a child's position, or one of these for views that are not
-    // children. Scroll keys are made from it only when a scroll view needs
-    // one.
+    // The place of the view being placed (see LaidOutView::place): the
+    // layer's name, then one step per level, each a child's position or one
+    // of these for views that are not children. It is kept written out as
+    // the pass goes down and up, so each entry copies it as it is.
     static constexpr int kBackgroundStep = -1;
     static constexpr int kOverlayStep = -2;
-    static constexpr int kFirstToolbarStep = -3;  // toolbar item n is kFirstToolbarStep - n
+    static constexpr int kNavigationBarStep = -3;
+    static constexpr int kFirstToolbarStep = -4;  // toolbar item n is kFirstToolbarStep - n
     class PathStep {
       public:
-        PathStep(std::vector<int>& path, int step) : path_(path) { path_.push_back(step); }
-        ~PathStep() { path_.pop_back(); }
+        PathStep(std::string& path, int step);
+        ~PathStep() { path_.resize(length_); }
         PathStep(const PathStep&) = delete;
         PathStep& operator=(const PathStep&) = delete;
 
       private:
-        std::vector<int>& path_;
+        std::string& path_;
+        std::size_t length_;
     };
 
-    // Modifiers (Layout.cpp).
+    // Modifiers (LayoutModifiers.cpp).
     Measured measureModified(const Node& self, const ModifiedNode& node, const Environment* env,
                              const ProposedSize& proposal);
     void placeModified(const Node& self, const ModifiedNode& node, const Environment* env,
@@ -294,9 +232,16 @@ class Pass {
     void placeSecondary(const View& secondary, Edges ignoresSafeAreaEdges, Rect rect,
                         const Environment* env, const Context& context, int step);
 
+    // Flexibility (LayoutFlexibility.cpp).
+    std::optional<double> modifierLengthAtZero(const Node& self, const ModifiedNode& node,
+                                               const Environment* env, Axis axis);
+
     // Containers (LayoutContainers.cpp).
     void sizeStack(const StackSpec& spec, const Children& kids, const Environment* childEnv,
                    const ProposedSize& proposal, Slot* slots);
+    void sizeSpacers(Axis axis, const Children& kids, const Environment* childEnv,
+                     std::optional<double> cross, double leftover, std::size_t spacers,
+                     Slot* slots);
     std::optional<double> stackLengthAtZero(const Node& self, const StackSpec& spec,
                                             const Children& kids, const Environment* env,
                                             Axis axis);
@@ -343,23 +288,45 @@ class Pass {
     void placeNavigationStack(const Node& self, const NavigationStackNode& node,
                               const Environment* env, const ProposedSize& proposal, Point origin,
                               Size size, const Context& context, const Folded& folded);
+    void placeBarItems(const Node& self, const Node& root, const Environment* env, Rect bar,
+                       const Context& barContext, int barIndex);
 
     // Leaves (LayoutLeaves.cpp).
     // `owner` is the Text or Label node the text belongs to.
     Measured measureText(const Node& owner, std::string_view text, const Font& font,
                          const Environment* env, const ProposedSize& proposal);
+    double shrinkToFit(std::string_view text, const Font& font, double width, int limit,
+                       double minimum, TextMetrics& metrics);
     Measured measureLabel(const Node& owner, const LabelNode& node, const Environment* env,
                           const ProposedSize& proposal);
     Size symbolBox(std::string_view systemName, const Font& font) const;
-    Size measureLeaf(const Node& node, const Environment& env, const ProposedSize& proposal) const;
+    // Simple leaves, one overload per kind.
+    Size measureLeaf(const ImageNode& node, const Environment& env,
+                     const ProposedSize& proposal) const;
+    Size measureLeaf(const ShapeNode& node, const Environment& env,
+                     const ProposedSize& proposal) const;
+    Size measureLeaf(const GradientNode& node, const Environment& env,
+                     const ProposedSize& proposal) const;
+    Size measureLeaf(const DividerNode& node, const Environment& env,
+                     const ProposedSize& proposal) const;
+    Size measureLeaf(const SpacerNode& node, const Environment& env,
+                     const ProposedSize& proposal) const;
     void placeText(const TextNode& node, const Measured& m, const Environment& env,
                    const ProposedSize& proposal, Rect rect, const Context& context,
                    const Folded& folded);
     void placeLabel(const LabelNode& node, const Measured& m, const Environment& env,
                     const ProposedSize& proposal, Rect rect, const Context& context,
                     const Folded& folded);
-    void placeLeaf(const Node& node, const Environment& env, Rect rect, const Context& context,
-                   const Folded& folded);
+    void placeLeaf(const ImageNode& node, const Environment& env, Rect rect,
+                   const Context& context, const Folded& folded);
+    void placeLeaf(const ShapeNode& node, const Environment& env, Rect rect,
+                   const Context& context, const Folded& folded);
+    void placeLeaf(const GradientNode& node, const Environment& env, Rect rect,
+                   const Context& context, const Folded& folded);
+    void placeLeaf(const DividerNode& node, const Environment& env, Rect rect,
+                   const Context& context, const Folded& folded);
+    void placeLeaf(const SpacerNode& node, const Environment& env, Rect rect,
+                   const Context& context, const Folded& folded);
 
     // The cache of answers.
     struct QueryKey {
@@ -370,7 +337,11 @@ class Pass {
         friend bool operator==(const QueryKey&, const QueryKey&) = default;
     };
     struct QueryKeyHash {
-        std::size_t operator()(const QueryKey& k) const noexcept;
+        std::size_t operator()(const QueryKey& k) const noexcept {
+            return spread(word(k.node) ^ rotate(word(k.env), 17) ^
+                          rotate(std::bit_cast<std::uint64_t>(k.width), 31) ^
+                          rotate(std::bit_cast<std::uint64_t>(k.height), 47));
+        }
     };
     struct DeriveKey {
         const Environment* parent;
@@ -379,17 +350,19 @@ class Pass {
         friend bool operator==(const DeriveKey&, const DeriveKey&) = default;
     };
     struct DeriveKeyHash {
-        std::size_t operator()(const DeriveKey& k) const noexcept;
+        std::size_t operator()(const DeriveKey& k) const noexcept {
+            return spread(word(k.by) ^ rotate(word(k.parent), 17) ^ static_cast<std::uint64_t>(k.how));
+        }
     };
     struct NodeHash {
-        std::size_t operator()(const Node* n) const noexcept;
+        std::size_t operator()(const Node* n) const noexcept { return spread(word(n)); }
     };
 
     TextMeasurer& measurer_;
     double scale_ = 1;
     const std::function<double(const std::string&)>* scrollOffsets_ = nullptr;
     LayoutTree* tree_ = nullptr;
-    std::string layer_;
+    Layer layer_;
     LayoutStats* stats_ = nullptr;
 
     std::deque<Environment> environments_;
@@ -404,7 +377,9 @@ class Pass {
         friend bool operator==(const TextKey&, const TextKey&) = default;
     };
     struct TextKeyHash {
-        std::size_t operator()(const TextKey& k) const noexcept;
+        std::size_t operator()(const TextKey& k) const noexcept {
+            return spread(word(k.owner) ^ rotate(word(k.env), 17));
+        }
     };
     FlatCache<TextKey, TextMetrics, TextKeyHash> unwrapped_;
     FlatCache<QueryKey, Measured, QueryKeyHash> answers_;
@@ -417,7 +392,7 @@ class Pass {
     // entries point into them, so they live until `releaseComponents`.
     FlatCache<const Node*, std::uint32_t, NodeHash> componentIndex_;
     std::vector<View> componentViews_;
-    std::vector<int> path_;
+    std::string path_;
 };
 
 }  // namespace ui::layout_detail

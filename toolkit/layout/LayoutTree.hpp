@@ -5,6 +5,7 @@
 // entry names its parent by index. Frames are in window points, after
 // scrolling and presentation offsets.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,10 +18,51 @@
 
 namespace ui {
 
+// What an entry is. The tree writer (TreeJson.cpp) alone turns these into
+// the names the JSON shows.
+enum class EntryKind : std::uint8_t {
+    text,
+    image,
+    label,
+    roundedRectangle,
+    rectangle,
+    divider,
+    button,
+    vStack,
+    hStack,
+    zStack,
+    scrollView,
+    grid,
+    spacer,
+    linearGradient,
+    navigationStack,
+    navigationBar,
+    scrollIndicator,  // drawn by the runtime over a scroll view while it scrolls
+};
+
+// The layer an entry belongs to: the screen, one presentation (named by its
+// key, the path of its modifier), or the copy menu above everything. Input
+// goes to the front layer only.
+enum class LayerKind : std::uint8_t { screen, alert, sheet, menu };
+struct Layer {
+    LayerKind kind = LayerKind::screen;
+    std::string key;  // alerts and sheets: the presentation's key
+
+    // "" for the screen, "alert:<key>", "sheet:<key>", "menu": the layer's
+    // part of a place, and its name in the JSON.
+    std::string name() const;
+    friend bool operator==(const Layer&, const Layer&) = default;
+};
+
 struct LaidOutView {
-    std::string kind;  // "Text", "Image", "Label", "RoundedRectangle", "Rectangle", "Divider",
-                       // "Button", "VStack", "HStack", "ZStack", "ScrollView", "Grid",
-                       // "Spacer", "LinearGradient", "NavigationStack", "NavigationBar", ...
+    EntryKind kind = EntryKind::rectangle;
+    // Where the view stands: its layer's name, "/", then the steps from the
+    // layer's root to it (child positions, "b"ackground, "o"verlay, the
+    // "n"avigation bar, "t"oolbar items) joined by dots, e.g. "sheet:…/0.1.b".
+    // The same view has the same place in every frame, so an observer can
+    // follow it from frame to frame. Views the runtime adds carry their
+    // owner's place with a word added ("/backdrop", "/indicator").
+    std::string place;
     int parent = -1;
     Rect frame;                     // the view itself, modifiers folded in
     Rect outerFrame;                // the view with its padding and frames
@@ -61,10 +103,9 @@ struct LaidOutView {
     bool isButton = false;
     bool highlighted = false;              // pressed
     const LongPressModifier* longPress = nullptr;  // owned by the view tree
-    std::string scrollKey;                 // ScrollView: whose offset this is
     double contentHeight = 0;              // ScrollView: height of its content
     double scrollOffset = 0;               // ScrollView: the offset applied
-    std::string layer;                     // "" for the root, "alert", "sheet", ...
+    Layer layer;
 };
 
 struct LayoutTree {

@@ -3,7 +3,10 @@
 
 #include "toolkit/layout/TreeJson.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
 #include <cstdio>
 
 namespace ui {
@@ -137,26 +140,20 @@ void appendStyle(std::string& out, const Style& style) {
     out += '}';
 }
 
-void appendView(std::string& out, const LaidOutView& v) {
-    out += "{\"kind\":";
-    appendString(out, v.kind);
-    appendKey(out, "parent");
-    out += std::to_string(v.parent);
-    appendKey(out, "frame");
-    appendRect(out, v.frame);
-    if (v.outerFrame != v.frame) {
-        appendKey(out, "outerFrame");
-        appendRect(out, v.outerFrame);
-    }
-    if (v.text) {
-        appendKey(out, "text");
-        appendString(out, *v.text);
-    }
-    if (v.truncated) out += ",\"truncated\":true";
-    if (v.symbol) {
-        appendKey(out, "symbol");
-        appendString(out, *v.symbol);
-    }
+// The JSON's name of each entry kind, in the order of `EntryKind`. A kind
+// added there without a name here stops the build.
+constexpr std::array<std::string_view, 17> kKindNames = {
+    "Text",    "Image",         "Label",        "RoundedRectangle", "Rectangle",
+    "Divider", "Button",        "VStack",       "HStack",           "ZStack",
+    "ScrollView", "Grid",       "Spacer",       "LinearGradient",   "NavigationStack",
+    "NavigationBar", "ScrollIndicator"};
+static_assert(kKindNames.size() == static_cast<std::size_t>(EntryKind::scrollIndicator) + 1,
+              "every entry kind needs its JSON name");
+static_assert(std::ranges::none_of(kKindNames, [](std::string_view n) { return n.empty(); }),
+              "every entry kind needs its JSON name");
+
+// How the entry is painted: styles, font, corners and opacity.
+void appendPaint(std::string& out, const LaidOutView& v) {
     if (v.foreground) {
         appendKey(out, "foreground");
         appendStyle(out, *v.foreground);
@@ -194,6 +191,29 @@ void appendView(std::string& out, const LaidOutView& v) {
         appendKey(out, "opacity");
         appendNumber(out, v.opacity);
     }
+}
+
+void appendView(std::string& out, const LaidOutView& v) {
+    out += "{\"kind\":";
+    appendString(out, jsonName(v.kind));
+    appendKey(out, "parent");
+    out += std::to_string(v.parent);
+    appendKey(out, "frame");
+    appendRect(out, v.frame);
+    if (v.outerFrame != v.frame) {
+        appendKey(out, "outerFrame");
+        appendRect(out, v.outerFrame);
+    }
+    if (v.text) {
+        appendKey(out, "text");
+        appendString(out, *v.text);
+    }
+    if (v.truncated) out += ",\"truncated\":true";
+    if (v.symbol) {
+        appendKey(out, "symbol");
+        appendString(out, *v.symbol);
+    }
+    appendPaint(out, v);
     if (v.accessibilityLabel) {
         appendKey(out, "accessibilityLabel");
         appendString(out, *v.accessibilityLabel);
@@ -203,9 +223,9 @@ void appendView(std::string& out, const LaidOutView& v) {
         appendString(out, *v.accessibilityHint);
     }
     if (v.selectable) out += ",\"selectable\":true";
-    if (!v.layer.empty()) {
+    if (v.layer.kind != LayerKind::screen) {
         appendKey(out, "layer");
-        appendString(out, v.layer);
+        appendString(out, v.layer.name());
     }
     // Unclipped entries carry a huge stand-in rectangle; only real clips are
     // worth writing.
@@ -219,6 +239,10 @@ void appendView(std::string& out, const LaidOutView& v) {
 }
 
 }  // namespace
+
+std::string_view jsonName(EntryKind kind) {
+    return kKindNames[static_cast<std::size_t>(kind)];
+}
 
 std::string treeJson(const LayoutTree& tree, bool alertPresented, bool sheetPresented) {
     std::string out;

@@ -14,11 +14,15 @@
 // "layer" for presentation layers and "clip" when the entry is clipped.
 
 #include <string>
+#include <string_view>
 
 #include "toolkit/layout/LayoutTree.hpp"
 
 namespace ui {
 
 std::string treeJson(const LayoutTree& tree, bool alertPresented, bool sheetPresented);
+
+// The name an entry kind has in the JSON ("Text", "ScrollView", ...).
+std::string_view jsonName(EntryKind kind);
 
 }  // namespace ui

@@ -15,8 +15,8 @@ Rect inflated(const Rect& r, double dx, double dy) {
     return {r.x - dx, r.y - dy, r.width + 2 * dx, r.height + 2 * dy};
 }
 
-bool isShapeKind(const std::string& kind) {
-    return kind == "RoundedRectangle" || kind == "Rectangle";
+bool isShapeKind(EntryKind kind) {
+    return kind == EntryKind::roundedRectangle || kind == EntryKind::rectangle;
 }
 
 ShapeOutline outlineOf(const LaidOutView& v) {

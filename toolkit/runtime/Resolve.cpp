@@ -76,80 +76,98 @@ std::vector<View> Resolver::resolveChildren(const std::vector<View>& children,
 }
 
 View Resolver::resolveNode(const View& view, const std::string& path) {
-    const Node& node = view.node();
-    return std::visit(
-        [&](const auto& n) -> View {
-            using T = std::decay_t<decltype(n)>;
-            if constexpr (std::is_same_v<T, ComponentNode>) {
+    return visitKind(
+        view.node().value,
+        Overloaded{
+            [&](const ComponentNode& n) {
                 std::string place = path + "#" + n.type.name();
                 PlaceContext context(store_, place, dismiss_);
                 View body = n.evaluate(context);
                 return resolveNode(body, place);
-            } else if constexpr (std::is_same_v<T, StackNode> || std::is_same_v<T, ZStackNode> ||
-                                 std::is_same_v<T, GridNode>) {
+            },
+            [&]<class T>(const T& n) -> View
+                requires OneOf<T, StackNode, ZStackNode, GridNode, GroupNode>
+            {
+                // ForEach names its children; other containers number them.
+                static const std::vector<std::string> kNumbered;
+                const std::vector<std::string>* ids = &kNumbered;
+                if constexpr (std::is_same_v<T, GroupNode>) ids = &n.ids;
                 bool changed = false;
-                auto children = resolveChildren(n.children, path, {}, changed);
+                auto children = resolveChildren(n.children, path, *ids, changed);
                 if (!changed) return view;
                 T copy = n;
                 copy.children = std::move(children);
                 return rebuilt(std::move(copy));
-            } else if constexpr (std::is_same_v<T, GroupNode>) {
-                bool changed = false;
-                auto children = resolveChildren(n.children, path, n.ids, changed);
-                if (!changed) return view;
-                GroupNode copy = n;
-                copy.children = std::move(children);
-                return rebuilt(std::move(copy));
-            } else if constexpr (std::is_same_v<T, ButtonNode>) {
+            },
+            [&](const ButtonNode& n) {
                 View label = resolveNode(n.label, path + "/label");
                 if (label.nodePtr() == n.label.nodePtr()) return view;
                 ButtonNode copy = n;
                 copy.label = label;
                 return rebuilt(std::move(copy));
-            } else if constexpr (std::is_same_v<T, ScrollViewNode>) {
+            },
+            [&](const ScrollViewNode& n) {
                 View content = resolveNode(n.content, path + "/0");
                 if (content.nodePtr() == n.content.nodePtr()) return view;
                 ScrollViewNode copy = n;
                 copy.content = content;
                 return rebuilt(std::move(copy));
-            } else if constexpr (std::is_same_v<T, NavigationStackNode>) {
+            },
+            [&](const NavigationStackNode& n) {
                 View root = resolveNode(n.root, path + "/0");
                 if (root.nodePtr() == n.root.nodePtr()) return view;
                 return rebuilt(NavigationStackNode{root});
-            } else if constexpr (std::is_same_v<T, ModifiedNode>) {
-                View content = resolveNode(n.content, path);
-                Modifier modifier = n.modifier;
-                bool changed = content.nodePtr() != n.content.nodePtr();
-                if (auto* bg = std::get_if<BackgroundModifier>(&modifier)) {
-                    View v = resolveNode(bg->view, path + "/background");
-                    changed |= v.nodePtr() != bg->view.nodePtr();
-                    bg->view = v;
-                } else if (auto* ov = std::get_if<OverlayModifier>(&modifier)) {
-                    View v = resolveNode(ov->view, path + "/overlay");
-                    changed |= v.nodePtr() != ov->view.nodePtr();
-                    ov->view = v;
-                } else if (auto* tb = std::get_if<ToolbarModifier>(&modifier)) {
-                    for (std::size_t i = 0; i < tb->items.size(); ++i) {
-                        View v = resolveNode(tb->items[i].content, path + "/toolbar" + std::to_string(i));
-                        changed |= v.nodePtr() != tb->items[i].content.nodePtr();
-                        tb->items[i].content = v;
-                    }
+            },
+            [&](const ModifiedNode& n) { return resolveModified(view, n, path); },
+            [&](const OneOf<EmptyNode, TextNode, ImageNode, LabelNode, ShapeNode, DividerNode,
+                            SpacerNode, GradientNode> auto&) { return view; }});
+}
+
+bool Resolver::resolveModifierViews(Modifier& modifier, const std::string& path) {
+    auto resolveInPlace = [&](View& v, const std::string& at) {
+        View resolved = resolveNode(v, at);
+        bool changed = resolved.nodePtr() != v.nodePtr();
+        v = resolved;
+        return changed;
+    };
+    return visitKind(
+        modifier,
+        Overloaded{
+            [&](BackgroundModifier& m) { return resolveInPlace(m.view, path + "/background"); },
+            [&](OverlayModifier& m) { return resolveInPlace(m.view, path + "/overlay"); },
+            [&](ToolbarModifier& m) {
+                bool changed = false;
+                for (std::size_t i = 0; i < m.items.size(); ++i) {
+                    changed |= resolveInPlace(m.items[i].content, path + "/toolbar" + std::to_string(i));
                 }
-                View result = changed ? rebuilt(ModifiedNode{content, std::move(modifier)}) : view;
-                // Point at the modifier inside the tree we hand out, which
-                // the caller keeps alive for as long as it uses the list.
-                const auto& kept = std::get<ModifiedNode>(result.node().value).modifier;
-                if (auto* alert = std::get_if<AlertModifier>(&kept)) {
-                    found_.push_back({path + "!alert", alert, nullptr});
-                } else if (auto* sheet = std::get_if<SheetModifier>(&kept)) {
-                    found_.push_back({path + "!sheet", nullptr, sheet});
-                }
-                return result;
-            } else {
-                return view;
-            }
-        },
-        node.value);
+                return changed;
+            },
+            // An alert's actions and message and a sheet's content are
+            // resolved when they are shown, as views of their own layer.
+            [&](OneOf<PaddingModifier, FrameModifier, FixedSizeModifier, FontModifier,
+                      ForegroundStyleModifier, LineLimitModifier, MinimumScaleFactorModifier,
+                      TintModifier, ButtonStyleModifier, TextSelectionModifier,
+                      ContentShapeModifier, LongPressModifier, AccessibilityHintModifier,
+                      AccessibilityLabelModifier, AlertModifier, SheetModifier> auto&) {
+                return false;
+            }});
+}
+
+View Resolver::resolveModified(const View& view, const ModifiedNode& n, const std::string& path) {
+    View content = resolveNode(n.content, path);
+    Modifier modifier = n.modifier;
+    bool changed = content.nodePtr() != n.content.nodePtr();
+    changed |= resolveModifierViews(modifier, path);
+    View result = changed ? rebuilt(ModifiedNode{content, std::move(modifier)}) : view;
+    // Point at the modifier inside the tree we hand out, which the caller
+    // keeps alive for as long as it uses the list.
+    const auto& kept = std::get<ModifiedNode>(result.node().value).modifier;
+    if (const auto* alert = std::get_if<AlertModifier>(&kept)) {
+        found_.push_back({path + "!alert", alert, nullptr});
+    } else if (const auto* sheet = std::get_if<SheetModifier>(&kept)) {
+        found_.push_back({path + "!sheet", nullptr, sheet});
+    }
+    return result;
 }
 
 }  // namespace ui

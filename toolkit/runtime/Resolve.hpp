@@ -64,6 +64,10 @@ public:
 
 private:
     View resolveNode(const View& view, const std::string& path);
+    View resolveModified(const View& view, const ModifiedNode& node, const std::string& path);
+    // Resolves the views a modifier holds (backgrounds, overlays, toolbar
+    // items) in place; whether any changed.
+    bool resolveModifierViews(Modifier& modifier, const std::string& path);
     std::vector<View> resolveChildren(const std::vector<View>& children, const std::string& path,
                                       const std::vector<std::string>& ids, bool& changed);
 

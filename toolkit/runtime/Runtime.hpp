@@ -70,8 +70,29 @@ public:
     // Whether the last tree handed out is out of date.
     bool needsFrame() const;
 
-    // The laid-out tree for the current state and time.
-    const LayoutTree& tree();
+    // Evaluates bodies and lays out again if the tree is out of date for
+    // the current state and time.
+    void bringUpToDate();
+    // The laid-out tree for the current state and time (brought up to date
+    // first).
+    const LayoutTree& tree() {
+        bringUpToDate();
+        return tree_;
+    }
+
+    // Called on the UI thread each time a new laid-out tree has been built.
+    void setFrameObserver(std::function<void(const LayoutTree&)> observer) {
+        frameObserver_ = std::move(observer);
+    }
+    // Presses the button at `place` as a click would (its action runs, a presentation's button also closes it).
+    // False when there is no button there or it lies beneath a presentation.
+    bool activate(const std::string& place, double now);
+    // Moves keyboard focus to the focusable view (button or selectable text) at `place` in the front layer; false otherwise.
+    bool focus(const std::string& place, double now);
+    // The place that has keyboard focus, as of the last tree built: focus
+    // stays on a place from frame to frame and is dropped when its view
+    // leaves the front layer (a presentation covering it included).
+    std::optional<std::string> focusedPlace() const { return focused_; }
 
     // Presentations are up from the moment their flag turns true until it
     // turns false (their closing animation may still run after that).
@@ -100,29 +121,42 @@ private:
     struct Selection;
 
     void markDirty() { dirty_ = true; }
+
+    // Rebuilding (Runtime.cpp).
     void rebuild();
     void resolveAll();
-    void syncPresentations();
     void layoutAll();
+    void decorate();
+    void addScrollIndicators();
+    void captureScrollOffsets();
+    void dropLostFocus();
+    void fireDueTimers(double until);
+
+    // Presentations (Presentations.cpp).
+    void syncPresentations();
     void layoutAlert(Presentation& p, double visibility);
     void layoutSheet(Presentation& p);
     void layoutCopyMenu();
-    void decorate();
-    void captureScrollOffsets();
-
     Presentation* topPresentation();
-    std::string inputLayer();
+    bool frontIsClosing();
+    Layer inputLayer();
     void commitDismiss(Presentation& p);
+    void closeAfterAction(const Presentation* p);
     void dropFinishedPresentations();
     double sheetHeight() const;
 
+    // Input (Input.cpp).
     int hitTest(Point p, const std::function<bool(const LaidOutView&)>& accepts);
     int scrollViewAt(Point p);
     int frontScrollView();
+    int frontEntryAt(const std::string& place, const std::function<bool(const LaidOutView&)>& accepts);
     void scrollBy(int scrollEntry, double dy);
     void setScrollOffset(const std::string& key, double offset, double maxOffset);
     void openCopyMenu(int entry);
-    void fireDueTimers(double until);
+    void beginTouch(Point p);
+    void decideDrag(Point p);
+    void endSheetDrag(Presentation& top, const Gesture& gesture);
+    void keyOnPresentation(Key key, Presentation* top);
 
     View root_;
     TextMeasurer& measurer_;
@@ -142,6 +176,8 @@ private:
     bool stateDirty_ = true;  // bodies must be evaluated again
     bool dirty_ = true;       // the tree must be laid out again
     std::function<void(const std::string&)> clipboard_;
+    std::function<void(const LayoutTree&)> frameObserver_;
+    std::optional<std::string> focused_;
 };
 
 }  // namespace ui

@@ -64,8 +64,8 @@ View dashboard() {
 
 TEST_F(LayoutTest, MetricCardPlacesSymbolAndTextsFromItsEdges) {
     LayoutTree tree = layout(dashboard());
-    const LaidOutView& card = nthKind(tree, "RoundedRectangle", 1);  // after the badge
-    const LaidOutView& symbol = nthKind(tree, "Image");
+    const LaidOutView& card = nthKind(tree, EntryKind::roundedRectangle, 1);  // after the badge
+    const LaidOutView& symbol = nthKind(tree, EntryKind::image);
     EXPECT_EQ(card.frame.x, 20);
     EXPECT_EQ(card.frame.width, 169);
     EXPECT_EQ(symbol.frame.x, card.frame.x + 16);
@@ -79,9 +79,9 @@ TEST_F(LayoutTest, MetricCardPlacesSymbolAndTextsFromItsEdges) {
     EXPECT_DOUBLE_EQ(detail.frame.y, value.frame.maxY() + 6);
     EXPECT_DOUBLE_EQ(card.frame.maxY(), detail.frame.maxY() + 16);
     // Background, content, then the outline over the same rectangle.
-    const int cardIndex = findKind(tree, "RoundedRectangle", 1);
-    EXPECT_EQ(tree.views[static_cast<std::size_t>(cardIndex) + 1].kind, "VStack");
-    const LaidOutView& outline = nthKind(tree, "RoundedRectangle", 2);
+    const int cardIndex = findKind(tree, EntryKind::roundedRectangle, 1);
+    EXPECT_EQ(tree.views[static_cast<std::size_t>(cardIndex) + 1].kind, EntryKind::vStack);
+    const LaidOutView& outline = nthKind(tree, EntryKind::roundedRectangle, 2);
     EXPECT_EQ(outline.frame, card.frame);
     EXPECT_EQ(outline.lineWidth, 1);
     // The second card starts one column and one gap further.
@@ -91,7 +91,7 @@ TEST_F(LayoutTest, MetricCardPlacesSymbolAndTextsFromItsEdges) {
 TEST_F(LayoutTest, AppointmentTitlesLineUp84PointsFromTheCardEdge) {
     LayoutTree tree = layout(dashboard());
     const LaidOutView& card =
-        nthKind(tree, "RoundedRectangle", 7);  // badge, then three cards of two
+        nthKind(tree, EntryKind::roundedRectangle, 7);  // badge, then three cards of two
     for (const char* title : {"Posture scan", "Blood Test review"}) {
         EXPECT_EQ(withText(tree, title).frame.x, card.frame.x + 84) << title;
     }
@@ -101,7 +101,7 @@ TEST_F(LayoutTest, AppointmentTitlesLineUp84PointsFromTheCardEdge) {
     // Each row is 24 taller than its taller column; the divider spans the
     // card's content and touches both rows.
     const LaidOutView& title = withText(tree, "Posture scan");
-    const LaidOutView& divider = nthKind(tree, "Divider");
+    const LaidOutView& divider = nthKind(tree, EntryKind::divider);
     EXPECT_EQ(divider.frame.x, card.frame.x + 16);
     EXPECT_EQ(divider.frame.width, card.frame.width - 32);
     EXPECT_EQ(divider.frame.y, card.frame.y + 12 + (22 + 4 + 16) + 12);
@@ -111,7 +111,7 @@ TEST_F(LayoutTest, AppointmentTitlesLineUp84PointsFromTheCardEdge) {
 
 TEST_F(LayoutTest, DashboardSectionsAreExactly24Apart) {
     LayoutTree tree = layout(dashboard(), {390, 844}, {47, 0, 34, 0});
-    const int stack = findKind(tree, "VStack");
+    const int stack = findKind(tree, EntryKind::vStack);
     std::vector<Rect> sections;
     for (const LaidOutView& v : tree.views) {
         if (v.parent == stack) sections.push_back(v.outerFrame);
@@ -120,8 +120,8 @@ TEST_F(LayoutTest, DashboardSectionsAreExactly24Apart) {
     ASSERT_EQ(sections.size(), 4u);  // header, grid, card background, card
     EXPECT_EQ(sections[1].y - sections[0].maxY(), 24);
     EXPECT_EQ(sections[2].y - sections[1].maxY(), 24);
-    EXPECT_EQ(nthKind(tree, "Grid").frame, (Rect{20, sections[1].y, 350, sections[1].height}));
-    EXPECT_EQ(nthKind(tree, "ScrollView").frame, (Rect{0, 47, 390, 763}));
+    EXPECT_EQ(nthKind(tree, EntryKind::grid).frame, (Rect{20, sections[1].y, 350, sections[1].height}));
+    EXPECT_EQ(nthKind(tree, EntryKind::scrollView).frame, (Rect{0, 47, 390, 763}));
     EXPECT_EQ(tree.views[0].frame, (Rect{0, 0, 390, 844}));  // gradient under the system bars
     EXPECT_GT(engine.stats().cacheHits, 0u);
 }

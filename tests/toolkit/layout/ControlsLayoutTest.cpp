@@ -10,7 +10,7 @@ TEST_F(ControlsLayout, AutomaticButtonsDrawTheirLabelInTheAccentOrTint) {
     LayoutTree tree =
         layout(VStack({Button("Done", [&] { ++taps; }), Button("Tinted", [] {}).tint(Color::pink),
                        Button("OK", ButtonRole::cancel)}));
-    const int done = findKind(tree, "Button");
+    const int done = findKind(tree, EntryKind::button);
     const LaidOutView& button = tree.views[static_cast<std::size_t>(done)];
     EXPECT_TRUE(button.isButton);
     EXPECT_EQ(button.accessibilityLabel, "Done");
@@ -20,7 +20,7 @@ TEST_F(ControlsLayout, AutomaticButtonsDrawTheirLabelInTheAccentOrTint) {
     button.buttonAction();
     EXPECT_EQ(taps, 1);
     EXPECT_EQ(withText(tree, "Tinted").foreground, std::optional<Style>(Color::pink));
-    EXPECT_EQ(nthKind(tree, "Button", 2).buttonRole, ButtonRole::cancel);
+    EXPECT_EQ(nthKind(tree, EntryKind::button, 2).buttonRole, ButtonRole::cancel);
     EXPECT_EQ(withText(tree, "OK").font->resolvedWeight(), Font::Weight::semibold);
     EXPECT_EQ(withText(tree, "Done").font->resolvedWeight(), Font::Weight::regular);
 }
@@ -35,8 +35,8 @@ TEST_F(ControlsLayout, BorderedProminentButtonPadsItsLabelOnATintedFill) {
                       .accessibilityHint(LocalizedString("Links to bundled imaging asset %@",
                                                          "norvel_chest_xray.jpg"));
     LayoutTree tree = layout(button, {200, 100});
-    const LaidOutView& b = nthKind(tree, "Button");
-    const LaidOutView& label = nthKind(tree, "Label");
+    const LaidOutView& b = nthKind(tree, EntryKind::button);
+    const LaidOutView& label = nthKind(tree, EntryKind::label);
     EXPECT_DOUBLE_EQ(b.frame.width, label.frame.width + 24);
     EXPECT_DOUBLE_EQ(b.frame.height, 16 + 14);
     EXPECT_DOUBLE_EQ(label.frame.x - b.frame.x, 12);
@@ -57,14 +57,14 @@ TEST_F(ControlsLayout, DividerIsOneDevicePixelAcrossItsStack) {
                                      HStack(VerticalAlignment::center, 0, {Divider(), box(10, 10)})
                                          .frame(Frame::fixed(std::nullopt, 30))}),
                              {100, 200});
-    const LaidOutView& across = nthKind(tree, "Divider", 0);
+    const LaidOutView& across = nthKind(tree, EntryKind::divider, 0);
     EXPECT_DOUBLE_EQ(across.frame.width, 100);
     EXPECT_DOUBLE_EQ(across.frame.height, 1.0 / 3);
     EXPECT_EQ(across.fill, std::optional<Style>(Color::rgb255(84, 84, 88, 0.6)));
     // The overlay lies over the divider with its thickness.
-    EXPECT_EQ(tree.views[static_cast<std::size_t>(findKind(tree, "Divider")) + 1].frame,
+    EXPECT_EQ(tree.views[static_cast<std::size_t>(findKind(tree, EntryKind::divider)) + 1].frame,
               across.frame);
-    const LaidOutView& upright = nthKind(tree, "Divider", 1);
+    const LaidOutView& upright = nthKind(tree, EntryKind::divider, 1);
     EXPECT_DOUBLE_EQ(upright.frame.width, 1.0 / 3);
     EXPECT_DOUBLE_EQ(upright.frame.height, 30);
     EXPECT_EQ(tree.scale, 3);
@@ -78,7 +78,7 @@ TEST_F(ControlsLayout, ShapesFillTheProposalAndTheForegroundStyle) {
         ZStack({gradientView(gradient), Rectangle(), RoundedRectangle(8).stroke(Color::mint, 2)})
             .foregroundStyle(Color::orange),
         {50, 60});
-    EXPECT_EQ(tree.views[1].kind, "LinearGradient");
+    EXPECT_EQ(tree.views[1].kind, EntryKind::linearGradient);
     EXPECT_EQ(tree.views[1].fill, std::optional<Style>(gradient));
     EXPECT_EQ(tree.views[2].frame, (Rect{0, 0, 50, 60}));
     EXPECT_EQ(tree.views[2].fill, std::optional<Style>(Color::orange));
@@ -97,8 +97,8 @@ TEST_F(ControlsLayout, NavigationStackPutsTheBarAndItsItemsAboveTheRoot) {
                                                   Button("Done", [&] { dismissed = true; })}}));
     LayoutTree tree = layout(screen, {390, 800}, {20, 0, 0, 0});
     EXPECT_EQ(kinds(tree),
-              (std::vector<std::string>{"NavigationStack", "Rectangle", "ScrollView", "VStack",
-                                        "Text", "NavigationBar", "Button", "Text"}));
+              (std::vector<EntryKind>{EntryKind::navigationStack, EntryKind::rectangle, EntryKind::scrollView, EntryKind::vStack,
+                                        EntryKind::text, EntryKind::navigationBar, EntryKind::button, EntryKind::text}));
     EXPECT_EQ(tree.views[0].frame, (Rect{0, 20, 390, 780}));
     EXPECT_EQ(tree.views[1].frame, (Rect{0, 0, 390, 800}));  // the gradient runs under the bars
     EXPECT_EQ(tree.views[2].frame, (Rect{0, 64, 390, 736}));
@@ -124,9 +124,9 @@ struct Counter {
 
 TEST_F(ControlsLayout, ComponentsAreEvaluatedWhenLaidOutDirectly) {
     LayoutTree tree = layout(VStack({Counter{}, Counter{}}), {100, 100});
-    EXPECT_GT(findKind(tree, "HStack", 1), 0);
+    EXPECT_GT(findKind(tree, EntryKind::hStack, 1), 0);
     EXPECT_EQ(withText(tree, "off").frame.x, 4);
-    EXPECT_EQ(nthKind(tree, "Spacer").frame.maxX(), 96);
+    EXPECT_EQ(nthKind(tree, EntryKind::spacer).frame.maxX(), 96);
 }
 
 }  // namespace

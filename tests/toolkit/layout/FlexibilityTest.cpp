@@ -47,7 +47,7 @@ TEST(FlexibilityShortcut, AgreesWithAskingTheView) {
     LayoutTree tree;
     LayoutStats stats;
     layout_detail::Pass pass(measurer);
-    pass.begin(3, nullptr, &tree, "", &stats);
+    pass.begin(3, nullptr, &tree, Layer{}, &stats);
     int shortcuts = 0;
     for (const auto& [name, view] : views()) {
         for (Axis axis : {Axis::horizontal, Axis::vertical}) {

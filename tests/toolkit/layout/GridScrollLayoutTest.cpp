@@ -1,6 +1,8 @@
 #include "tests/CaseName.hpp"
 #include "tests/toolkit/layout/LayoutTestSupport.hpp"
 
+#include <set>
+
 namespace ui::testing {
 namespace {
 
@@ -23,9 +25,9 @@ TEST_P(GridColumns, AsManyMinimumWidthColumnsAsFit) {
     for (int i = 0; i < 5; ++i) cells.push_back(cell(20));
     LayoutTree tree = layout(grid(cells), {width, 400});
     const double columnWidth = (width - (columns - 1) * 12) / columns;
-    const double left = nthKind(tree, "Grid").frame.x;
+    const double left = nthKind(tree, EntryKind::grid).frame.x;
     for (int i = 0; i < 5; ++i) {
-        const Rect r = nthKind(tree, "Rectangle", i).frame;
+        const Rect r = nthKind(tree, EntryKind::rectangle, i).frame;
         EXPECT_DOUBLE_EQ(r.width, columnWidth) << "cell " << i;
         EXPECT_DOUBLE_EQ(r.x - left, (i % columns) * (columnWidth + 12)) << "cell " << i;
     }
@@ -42,27 +44,29 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LayoutTest, GridRowsAreAsTallAsTheirTallestCellWhichCentresTheOthers) {
     LayoutTree tree = layout(grid({cell(20), cell(40), cell(30)}), {350, 82});
-    EXPECT_EQ(nthKind(tree, "Grid").frame, (Rect{0, 0, 350, 40 + 12 + 30}));
-    EXPECT_EQ(nthKind(tree, "Rectangle", 0).frame, (Rect{0, 10, 169, 20}));
-    EXPECT_EQ(nthKind(tree, "Rectangle", 1).frame, (Rect{181, 0, 169, 40}));
-    EXPECT_EQ(nthKind(tree, "Rectangle", 2).frame, (Rect{0, 52, 169, 30}));
+    EXPECT_EQ(nthKind(tree, EntryKind::grid).frame, (Rect{0, 0, 350, 40 + 12 + 30}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 0).frame, (Rect{0, 10, 169, 20}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 1).frame, (Rect{181, 0, 169, 40}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 2).frame, (Rect{0, 52, 169, 30}));
 }
 
 TEST_F(LayoutTest, ScrollViewOffersUnspecifiedHeightAndTakesAllItIsOffered) {
     LayoutTree tree = layout(ScrollView(VStack({Rectangle(), box(50, 30)})), {390, 844});
-    EXPECT_EQ(nthKind(tree, "ScrollView").frame, (Rect{0, 0, 390, 844}));
-    EXPECT_EQ(nthKind(tree, "VStack").frame, (Rect{0, 0, 390, 10 + 8 + 30}));  // content at the top
-    EXPECT_EQ(nthKind(tree, "ScrollView").contentHeight, 48);
+    EXPECT_EQ(nthKind(tree, EntryKind::scrollView).frame, (Rect{0, 0, 390, 844}));
+    EXPECT_EQ(nthKind(tree, EntryKind::vStack).frame, (Rect{0, 0, 390, 10 + 8 + 30}));  // content at the top
+    EXPECT_EQ(nthKind(tree, EntryKind::scrollView).contentHeight, 48);
     // Narrower content is centred across the scroll view.
     LayoutTree narrow = layout(ScrollView(box(100, 30)), {390, 844});
-    EXPECT_EQ(nthKind(narrow, "Rectangle").frame, (Rect{145, 0, 100, 30}));
+    EXPECT_EQ(nthKind(narrow, EntryKind::rectangle).frame, (Rect{145, 0, 100, 30}));
 }
 
 class ScrollOffset : public LayoutTest,
                      public ::testing::WithParamInterface<std::pair<double, double>> {};
 
 TEST_P(ScrollOffset, IsClampedToTheContent) {
-    auto [asked, applied] = GetParam();
+    // Plain variables: clang 14 cannot capture structured bindings.
+    const double asked = GetParam().first;
+    const double applied = GetParam().second;
     std::string seenKey;
     // Clang 14 cannot capture a structured binding, hence the init-capture.
     engine.setScrollOffsets([&seenKey, asked = asked](const std::string& key) {
@@ -70,11 +74,11 @@ TEST_P(ScrollOffset, IsClampedToTheContent) {
         return asked;
     });
     LayoutTree tree = layout(ScrollView(box(100, 1000)).padding(Edges::top, 44), {390, 844});
-    const LaidOutView& scroll = nthKind(tree, "ScrollView");
-    EXPECT_EQ(scroll.scrollKey, seenKey);
+    const LaidOutView& scroll = nthKind(tree, EntryKind::scrollView);
+    EXPECT_EQ(scroll.place, seenKey);
     EXPECT_EQ(scroll.scrollOffset, applied);
     EXPECT_EQ(scroll.contentHeight, 1000);
-    const LaidOutView& content = nthKind(tree, "Rectangle");
+    const LaidOutView& content = nthKind(tree, EntryKind::rectangle);
     EXPECT_EQ(content.frame.y, 44 - applied);
     EXPECT_EQ(content.clip, scroll.frame);
     EXPECT_EQ(scroll.clip, Rect::infinite());
@@ -87,24 +91,30 @@ INSTANTIATE_TEST_SUITE_P(Offsets, ScrollOffset,
                              return "to " + ::testing::PrintToString(c.first);
                          }));
 
-TEST_F(LayoutTest, ScrollKeysFollowStructureNotNodeIdentity) {
+TEST_F(LayoutTest, PlacesFollowStructureNotNodeIdentityAndNameOneEntryEach) {
     auto screen = [] {
-        return VStack({Text::verbatim("a"), ScrollView(VStack({Text::verbatim("b")})),
-                       ScrollView(Text::verbatim("c"))});
+        return NavigationStack(
+            VStack({Text::verbatim("a").background(Rectangle()).overlay(Rectangle()),
+                    ScrollView(VStack({Text::verbatim("b")})), ScrollView(Text::verbatim("c"))})
+                .toolbar({ToolbarItem{ToolbarPlacement::topBarTrailing, Text::verbatim("d")}}));
     };
     LayoutTree first = layout(screen());
     LayoutTree again = layout(screen());
-    const std::string key0 = nthKind(first, "ScrollView", 0).scrollKey;
-    EXPECT_EQ(key0, nthKind(again, "ScrollView", 0).scrollKey);
-    EXPECT_EQ(nthKind(first, "ScrollView", 1).scrollKey, nthKind(again, "ScrollView", 1).scrollKey);
-    EXPECT_NE(key0, nthKind(first, "ScrollView", 1).scrollKey);
-    EXPECT_EQ(key0.rfind("/", 0), 0u);  // the root layer's name is empty
+    ASSERT_EQ(first.views.size(), again.views.size());
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < first.views.size(); ++i) {
+        EXPECT_EQ(first.views[i].place, again.views[i].place);
+        EXPECT_TRUE(seen.insert(first.views[i].place).second) << first.views[i].place;
+    }
+    const std::string key0 = nthKind(first, EntryKind::scrollView, 0).place;
+    EXPECT_EQ(key0.rfind("/", 0), 0u);  // the screen layer's name is empty
 
     LayoutTree sheet;
-    engine.layout(screen(), {0, 0, 390, 800}, {}, sheet, "sheet", 3);
-    EXPECT_EQ(nthKind(sheet, "ScrollView").scrollKey, "sheet" + key0);
+    const Layer layer{LayerKind::sheet, "k"};
+    engine.layout(screen(), {0, 0, 390, 800}, {}, sheet, layer, 3);
+    EXPECT_EQ(nthKind(sheet, EntryKind::scrollView).place, "sheet:k" + key0);
     EXPECT_EQ(sheet.views[0].parent, 3);
-    EXPECT_EQ(sheet.views[0].layer, "sheet");
+    EXPECT_EQ(sheet.views[0].layer, layer);
 }
 
 }  // namespace

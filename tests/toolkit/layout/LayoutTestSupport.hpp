@@ -2,8 +2,8 @@
 
 // Helpers shared by the layout suites: a fixture that lays a view out with
 // the fixed-advance measurer (every code point is half its point size wide,
-// so a 17-point body character is 8.5 points) and finds entries by kind or
-// text.
+// so a 17-point body character is 8.5 points), and the helpers that find
+// entries (tests/support/ViewFinding.hpp).
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "toolkit/layout/Layout.hpp"
 #include "toolkit/layout/LayoutTree.hpp"
 #include "toolkit/layout/TextMeasurer.hpp"
+#include "tests/support/ViewFinding.hpp"
 
 namespace ui::testing {
 
@@ -32,50 +33,9 @@ class LayoutTest : public ::testing::Test {
     LayoutEngine engine{measurer};
 };
 
-// The index of the n-th entry (from 0) whose kind is `kind`; -1 if none.
-inline int findKind(const LayoutTree& tree, const std::string& kind, int nth = 0) {
-    for (std::size_t i = 0; i < tree.views.size(); ++i) {
-        if (tree.views[i].kind == kind && nth-- == 0) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// The entry showing exactly `text`; fails the test when there is none.
-inline const LaidOutView& withText(const LayoutTree& tree, const std::string& text) {
-    for (const LaidOutView& v : tree.views) {
-        if (v.text == text) return v;
-    }
-    ADD_FAILURE() << "no entry shows \"" << text << "\"";
-    static const LaidOutView none;
-    return none;
-}
-
-inline int indexOfText(const LayoutTree& tree, const std::string& text) {
-    for (std::size_t i = 0; i < tree.views.size(); ++i) {
-        if (tree.views[i].text == text) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-inline const LaidOutView& nthKind(const LayoutTree& tree, const std::string& kind, int nth = 0) {
-    int i = findKind(tree, kind, nth);
-    if (i < 0) {
-        ADD_FAILURE() << "no entry #" << nth << " of kind " << kind;
-        static const LaidOutView none;
-        return none;
-    }
-    return tree.views[static_cast<std::size_t>(i)];
-}
-
 // A fixed-size block: handy as a stack child whose size is known exactly.
 inline View box(double width, double height) {
     return Rectangle().frame(width, height);
-}
-
-inline std::vector<std::string> kinds(const LayoutTree& tree) {
-    std::vector<std::string> out;
-    for (const LaidOutView& v : tree.views) out.push_back(v.kind);
-    return out;
 }
 
 }  // namespace ui::testing

@@ -14,7 +14,7 @@ TEST_F(ModifierLayout, FixedFrameReportsItsSidesAndAlignsTheChild) {
     EXPECT_EQ(withText(leading, "hi").outerFrame, (Rect{0, 0, 54, 22}));
 
     LayoutTree corner = layout(box(10, 10).frame(40, 30, Alignment::bottomTrailing), {40, 30});
-    EXPECT_EQ(nthKind(corner, "Rectangle").frame, (Rect{30, 20, 10, 10}));
+    EXPECT_EQ(nthKind(corner, EntryKind::rectangle).frame, (Rect{30, 20, 10, 10}));
 }
 
 struct FlexCase {
@@ -58,8 +58,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FlexibleFrame, ::testing::Range(0, 5),
 
 TEST_F(ModifierLayout, PaddingShrinksTheProposalNeverBelowZero) {
     LayoutTree tree = layout(Rectangle().padding(), {100, 100});
-    EXPECT_EQ(nthKind(tree, "Rectangle").frame, (Rect{16, 16, 68, 68}));
-    EXPECT_EQ(nthKind(tree, "Rectangle").outerFrame, (Rect{0, 0, 100, 100}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle).frame, (Rect{16, 16, 68, 68}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle).outerFrame, (Rect{0, 0, 100, 100}));
 
     EXPECT_EQ(sizeOf(Rectangle().padding(60), {100, 100}), (Size{120, 120}));
     EXPECT_EQ(
@@ -91,7 +91,7 @@ TEST_F(ModifierLayout, BackgroundAndOverlayTakeTheModifiedSizeAndBracketItsEntri
                     .overlay(RoundedRectangle(8, CornerStyle::continuous).stroke(line, 1));
     LayoutTree tree = layout(view, {100, 100});
     EXPECT_EQ(kinds(tree),
-              (std::vector<std::string>{"RoundedRectangle", "VStack", "Text", "RoundedRectangle"}));
+              (std::vector<EntryKind>{EntryKind::roundedRectangle, EntryKind::vStack, EntryKind::text, EntryKind::roundedRectangle}));
     const Rect padded{(100 - 45.5) / 2, (100 - 42) / 2, 45.5, 42};
     EXPECT_EQ(tree.views[0].frame, padded);
     EXPECT_EQ(tree.views[3].frame, padded);
@@ -132,7 +132,7 @@ TEST_F(ModifierLayout, GesturesAndAccessibilityFoldIntoTheModifiedEntry) {
             .padding(4)
             .accessibilityLabel(LocalizedString::verbatimText("Badge"));
     LayoutTree tree = layout(VStack({badge, Text::verbatim("name")}), {100, 100});
-    const LaidOutView& zstack = nthKind(tree, "ZStack");
+    const LaidOutView& zstack = nthKind(tree, EntryKind::zStack);
     ASSERT_NE(zstack.longPress, nullptr);
     EXPECT_EQ(zstack.longPress->minimumDuration, 1.2);
     zstack.longPress->action();

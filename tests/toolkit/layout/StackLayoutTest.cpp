@@ -9,9 +9,9 @@ using StackLayout = LayoutTest;
 TEST_F(StackLayout, ExplicitSpacingStandsOnBothSidesOfASpacer) {
     LayoutTree tree = layout(
         HStack(VerticalAlignment::center, 14, {box(10, 10), Spacer(), box(20, 10)}), {200, 50});
-    const Rect a = nthKind(tree, "Rectangle", 0).frame;
-    const Rect spacer = nthKind(tree, "Spacer").frame;
-    const Rect b = nthKind(tree, "Rectangle", 1).frame;
+    const Rect a = nthKind(tree, EntryKind::rectangle, 0).frame;
+    const Rect spacer = nthKind(tree, EntryKind::spacer).frame;
+    const Rect b = nthKind(tree, EntryKind::rectangle, 1).frame;
     EXPECT_EQ(spacer.minX() - a.maxX(), 14);
     EXPECT_EQ(b.minX() - spacer.maxX(), 14);
     EXPECT_EQ(spacer.width, 200 - 30 - 28);
@@ -21,9 +21,9 @@ TEST_F(StackLayout, ExplicitSpacingStandsOnBothSidesOfASpacer) {
 
 TEST_F(StackLayout, DefaultGapIsEightBetweenViewsAndNoneNextToSpacers) {
     LayoutTree tree = layout(HStack({box(10, 10), box(10, 10), Spacer(), box(10, 10)}), {200, 50});
-    EXPECT_EQ(nthKind(tree, "Rectangle", 1).frame.x, 18);
-    EXPECT_EQ(nthKind(tree, "Spacer").frame, (Rect{28, 25, 162, 0}));  // centred in the 10-high row
-    EXPECT_EQ(nthKind(tree, "Rectangle", 2).frame.x, 190);
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 1).frame.x, 18);
+    EXPECT_EQ(nthKind(tree, EntryKind::spacer).frame, (Rect{28, 25, 162, 0}));  // centred in the 10-high row
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 2).frame.x, 190);
 }
 
 TEST_F(StackLayout, LeastFlexibleChildIsSizedFirst) {
@@ -34,7 +34,7 @@ TEST_F(StackLayout, LeastFlexibleChildIsSizedFirst) {
     const LaidOutView& text = withText(tree, "aaaaaaaa");
     EXPECT_EQ(text.frame.width, 5 * 8.5);
     EXPECT_EQ(text.frame.height, 44);
-    EXPECT_EQ(nthKind(tree, "Rectangle").frame.x, text.frame.maxX());
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle).frame.x, text.frame.maxX());
 }
 
 TEST_F(StackLayout, SpacersKeepTheirMinimumAndShareWhatIsLeft) {
@@ -43,13 +43,13 @@ TEST_F(StackLayout, SpacersKeepTheirMinimumAndShareWhatIsLeft) {
     LayoutTree tree =
         layout(HStack({Text::verbatim(std::string(30, 'x')), Spacer(12), box(40, 10)}), {200, 100});
     EXPECT_EQ(withText(tree, std::string(30, 'x')).frame.width, 17 * 8.5);
-    EXPECT_EQ(nthKind(tree, "Spacer").frame.width, 148 - 17 * 8.5 + 12);
-    EXPECT_EQ(nthKind(tree, "Rectangle").frame.maxX(), 200);
+    EXPECT_EQ(nthKind(tree, EntryKind::spacer).frame.width, 148 - 17 * 8.5 + 12);
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle).frame.maxX(), 200);
 
     LayoutTree shared =
         layout(HStack(VerticalAlignment::center, 0, {Spacer(), box(10, 10), Spacer()}), {110, 10});
-    EXPECT_EQ(nthKind(shared, "Spacer", 0).frame.width, 50);
-    EXPECT_EQ(nthKind(shared, "Rectangle").frame.x, 50);
+    EXPECT_EQ(nthKind(shared, EntryKind::spacer, 0).frame.width, 50);
+    EXPECT_EQ(nthKind(shared, EntryKind::rectangle).frame.x, 50);
 }
 
 TEST_F(StackLayout, FlexibleChildrenSplitTheRemainderEqually) {
@@ -58,8 +58,8 @@ TEST_F(StackLayout, FlexibleChildrenSplitTheRemainderEqually) {
               (Size{300, 20}));
     LayoutTree tree = layout(
         HStack(VerticalAlignment::center, 0, {Rectangle(), Rectangle(), box(60, 5)}), {300, 20});
-    EXPECT_EQ(nthKind(tree, "Rectangle", 0).frame.width, 120);
-    EXPECT_EQ(nthKind(tree, "Rectangle", 1).frame.x, 120);
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 0).frame.width, 120);
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 1).frame.x, 120);
 }
 
 TEST_F(StackLayout, UnspecifiedLengthGivesEveryChildItsIdealSize) {
@@ -78,9 +78,9 @@ class StackAlignment
 TEST_P(StackAlignment, PlacesChildrenAcrossTheUnionOfTheirWidths) {
     auto [alignment, x] = GetParam();
     LayoutTree tree = layout(VStack(alignment, 5, {box(10, 10), box(30, 10)}), {30, 25});
-    EXPECT_EQ(nthKind(tree, "VStack").frame, (Rect{0, 0, 30, 25}));
-    EXPECT_EQ(nthKind(tree, "Rectangle", 0).frame, (Rect{x, 0, 10, 10}));
-    EXPECT_EQ(nthKind(tree, "Rectangle", 1).frame, (Rect{0, 15, 30, 10}));
+    EXPECT_EQ(nthKind(tree, EntryKind::vStack).frame, (Rect{0, 0, 30, 25}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 0).frame, (Rect{x, 0, 10, 10}));
+    EXPECT_EQ(nthKind(tree, EntryKind::rectangle, 1).frame, (Rect{0, 15, 30, 10}));
 }
 
 INSTANTIATE_TEST_SUITE_P(All, StackAlignment,
@@ -98,8 +98,8 @@ TEST_F(StackLayout, GroupsAreFlattenedAndEmptyViewsTakeNoGap) {
     EXPECT_EQ(sizeOf(stack, {}), (Size{10, 50}));
     LayoutTree tree = layout(stack, {10, 50});
     EXPECT_EQ(kinds(tree),
-              (std::vector<std::string>{"VStack", "Rectangle", "Rectangle", "Rectangle"}));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(nthKind(tree, "Rectangle", i).parent, 0);
+              (std::vector<EntryKind>{EntryKind::vStack, EntryKind::rectangle, EntryKind::rectangle, EntryKind::rectangle}));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(nthKind(tree, EntryKind::rectangle, i).parent, 0);
 }
 
 TEST_F(StackLayout, NestedStacksStayPolynomialThroughTheCache) {

@@ -140,7 +140,7 @@ TEST_F(TextLayout, LabelIsSymbolGapAndTitleInOneEntry) {
     LayoutTree tree = layout(label, {96.6, 16});
     ASSERT_EQ(tree.views.size(), 1u);
     const LaidOutView& v = tree.views[0];
-    EXPECT_EQ(v.kind, "Label");
+    EXPECT_EQ(v.kind, EntryKind::label);
     EXPECT_EQ(v.text, "Click to Open");
     EXPECT_EQ(v.symbol, "photo");
     EXPECT_NEAR(v.symbolFrame.y - v.frame.y, (16 - 14.4) / 2, 1e-9);

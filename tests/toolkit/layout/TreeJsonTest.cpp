@@ -71,7 +71,7 @@ TEST(TreeJsonText, EscapesWhatJsonNeedsAndKeepsUnicode) {
     tree.scale = 3;
     const std::string tricky = "quote \" backslash \\ tab\t newline\n bell\x07 Grüße ✓ 😀";
     tree.views.push_back(LaidOutView{});
-    tree.views[0].kind = "Text";
+    tree.views[0].kind = EntryKind::text;
     tree.views[0].text = tricky;
     tree.views[0].accessibilityHint = std::string("bad \xC3\x28 bytes \xF0\x9F");
     tree.views[0].frame = {1.0 / 3, -0.0, 12.5, 100};

@@ -26,7 +26,7 @@ RecordingCanvas record(const LayoutTree& tree) {
 TEST(DisplayList, CardPaintsBackgroundThenCentredOutline) {
     LayoutTree tree = windowTree();
     Rect card{20, 100, 169, 120};
-    tree.views.push_back(entry("VStack", card));
+    tree.views.push_back(entry(EntryKind::vStack, card));
     tree.views.push_back(roundedFill(card, Color::white.opacity(0.08)));
     tree.views.push_back(roundedStroke(card, Color::white.opacity(0.12), 1));
 
@@ -54,8 +54,8 @@ TEST(DisplayList, ContainersAndSpacersPaintNothing) {
     LayoutTree tree;
     tree.size = {390, 844};
     tree.scale = 3;
-    for (const char* kind :
-         {"VStack", "HStack", "ZStack", "ScrollView", "Grid", "Spacer", "NavigationStack"}) {
+    for (EntryKind kind : {EntryKind::vStack, EntryKind::hStack, EntryKind::zStack, EntryKind::scrollView,
+                           EntryKind::grid, EntryKind::spacer, EntryKind::navigationStack}) {
         tree.views.push_back(entry(kind, {0, 0, 390, 844}));
     }
     EXPECT_TRUE(buildDisplayList(tree).ops.empty());
@@ -63,14 +63,14 @@ TEST(DisplayList, ContainersAndSpacersPaintNothing) {
 
 TEST(DisplayList, ProminentButtonFillsItsTintedShapeUnderItsLabel) {
     LayoutTree tree = windowTree();
-    LaidOutView button = entry("Button", {200, 400, 150, 34});
+    LaidOutView button = entry(EntryKind::button, {200, 400, 150, 34});
     button.fill = Color::pink.opacity(0.62);
     button.shapeKind = ShapeNode::Kind::roundedRectangle;
     button.cornerRadius = 8;
     button.cornerStyle = CornerStyle::continuous;
     button.isButton = true;
     tree.views.push_back(button);
-    LaidOutView label = entry("Label", {212, 407, 126, 20});
+    LaidOutView label = entry(EntryKind::label, {212, 407, 126, 20});
     label.text = "Click to Open";
     label.symbol = "photo";
     label.symbolFrame = {212, 407, 20, 20};
@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Styles, TextForeground,
 TEST(DisplayList, UnknownSymbolDrawsNothingButItsTitleStillShows) {
     LayoutTree tree = windowTree();
     tree.views.push_back(imageEntry({16, 60, 22, 28}, "no.such.symbol", 22, Color::cyan));
-    LaidOutView label = entry("Label", {16, 100, 120, 20});
+    LaidOutView label = entry(EntryKind::label, {16, 100, 120, 20});
     label.text = "Today";
     label.symbol = "also.not.a.symbol";
     label.symbolFrame = {16, 100, 17, 20};
@@ -240,7 +240,7 @@ TEST(DisplayList, TruncatedSingleLineKeepsAWidthForItsEllipsis) {
 
 TEST(DisplayList, BareShapeTakesTheForegroundStyle) {
     LayoutTree tree = windowTree();
-    LaidOutView shape = entry("Rectangle", {0, 0, 50, 50});
+    LaidOutView shape = entry(EntryKind::rectangle, {0, 0, 50, 50});
     shape.foreground = Color::mint;
     tree.views.push_back(shape);
     LaidOutView plainText = textEntry({0, 60, 50, 20}, "x", resolvedFont(12, 16), Color::mint);
@@ -268,7 +268,7 @@ TEST(DisplayList, EqualTreesGiveEqualListsAndAnyVisibleChangeShows) {
     EXPECT_NE(buildDisplayList(a), buildDisplayList(b));
     // Entries that paint nothing may change freely.
     b = a;
-    b.views.push_back(entry("Spacer", {0, 0, 10, 10}));
+    b.views.push_back(entry(EntryKind::spacer, {0, 0, 10, 10}));
     EXPECT_EQ(buildDisplayList(a), buildDisplayList(b));
 }
 

@@ -14,9 +14,9 @@ inline const LinearGradient kDashboardGradient{
     UnitPoint::topLeading,
     UnitPoint::bottomTrailing};
 
-inline LaidOutView entry(std::string kind, Rect frame) {
+inline LaidOutView entry(EntryKind kind, Rect frame) {
     LaidOutView v;
-    v.kind = std::move(kind);
+    v.kind = kind;
     v.frame = frame;
     v.outerFrame = frame;
     v.hitFrame = frame;
@@ -24,14 +24,14 @@ inline LaidOutView entry(std::string kind, Rect frame) {
 }
 
 inline LaidOutView gradientEntry(Rect frame, LinearGradient gradient = kDashboardGradient) {
-    LaidOutView v = entry("LinearGradient", frame);
+    LaidOutView v = entry(EntryKind::linearGradient, frame);
     v.fill = std::move(gradient);
     return v;
 }
 
 inline LaidOutView roundedFill(Rect frame, Style fill, double radius = 8,
                                CornerStyle style = CornerStyle::continuous) {
-    LaidOutView v = entry("RoundedRectangle", frame);
+    LaidOutView v = entry(EntryKind::roundedRectangle, frame);
     v.shapeKind = ShapeNode::Kind::roundedRectangle;
     v.cornerRadius = radius;
     v.cornerStyle = style;
@@ -41,7 +41,7 @@ inline LaidOutView roundedFill(Rect frame, Style fill, double radius = 8,
 
 inline LaidOutView roundedStroke(Rect frame, Style stroke, double lineWidth, double radius = 8,
                                  CornerStyle style = CornerStyle::continuous) {
-    LaidOutView v = entry("RoundedRectangle", frame);
+    LaidOutView v = entry(EntryKind::roundedRectangle, frame);
     v.shapeKind = ShapeNode::Kind::roundedRectangle;
     v.cornerRadius = radius;
     v.cornerStyle = style;
@@ -63,7 +63,7 @@ inline ResolvedFont resolvedFont(double size, double lineHeight,
 
 inline LaidOutView textEntry(Rect frame, std::string text, ResolvedFont font,
                              Color color = Color::white) {
-    LaidOutView v = entry("Text", frame);
+    LaidOutView v = entry(EntryKind::text, frame);
     v.text = std::move(text);
     v.resolvedFont = font;
     v.foreground = color;
@@ -71,7 +71,7 @@ inline LaidOutView textEntry(Rect frame, std::string text, ResolvedFont font,
 }
 
 inline LaidOutView imageEntry(Rect frame, std::string systemName, double pointSize, Color color) {
-    LaidOutView v = entry("Image", frame);
+    LaidOutView v = entry(EntryKind::image, frame);
     v.symbol = std::move(systemName);
     v.resolvedFont = resolvedFont(pointSize, pointSize * 1.2);
     v.foreground = color;

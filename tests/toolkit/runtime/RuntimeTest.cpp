@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ViewFinding.hpp"
 #include "toolkit/runtime/Runtime.hpp"
 
 using namespace ui;
+using ui::testing::findView;
 
 namespace {
 
@@ -57,7 +59,7 @@ protected:
     Runtime runtime{screen, measurer, Viewport{{390, 844}, 3, {}}};
     double now = 0;  // seconds
 
-    void SetUp() override { runtime.tree(); }
+    void SetUp() override { runtime.bringUpToDate(); }
     void advance(double ms) {
         now += ms / 1000;
         runtime.advanceTo(now);
@@ -69,23 +71,20 @@ protected:
         press(p);
         advance(50);
         release(p);
-        runtime.tree();
+        runtime.bringUpToDate();
     }
     void settle() {
         for (int i = 0; i < 200 && runtime.isAnimating(); ++i) {
-            runtime.tree();
+            runtime.bringUpToDate();
             advance(16);
         }
-        runtime.tree();
+        runtime.bringUpToDate();
     }
     const LaidOutView* find(const std::function<bool(const LaidOutView&)>& match) {
-        for (const auto& v : runtime.tree().views) {
-            if (match(v)) return &v;
-        }
-        return nullptr;
+        return findView(runtime.tree(), match);
     }
     const LaidOutView* text(const std::string& t) {
-        return find([&](const LaidOutView& v) { return v.text == t && v.kind == "Text"; });
+        return find([&](const LaidOutView& v) { return v.text == t && v.kind == EntryKind::text; });
     }
     Point centre(const LaidOutView* v) { return {v->frame.midX(), v->frame.midY()}; }
     const LaidOutView* badgeEntry() {
@@ -144,9 +143,9 @@ TEST_F(RuntimeTest, AnActionCapturedBeforeARebuildWritesTheLiveState) {
     // The button's action captured a copy of the screen from the first
     // build; rebuild several times before tapping it.
     Point p = button();
-    runtime.tree();
+    runtime.bringUpToDate();
     runtime.setViewport(Viewport{{390, 844}, 3, {}});
-    runtime.tree();
+    runtime.bringUpToDate();
     tap(p);
     EXPECT_TRUE(runtime.alertPresented());
 }
@@ -157,7 +156,7 @@ TEST_F(RuntimeTest, AlertOkLowersTheFlagAndTheAlertCanOpenAgain) {
     EXPECT_TRUE(runtime.alertPresented());
     const LaidOutView* ok = text("OK");
     ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->layer.rfind("alert:", 0), 0u);
+    EXPECT_EQ(ok->layer.kind, LayerKind::alert);
     tap(centre(ok));
     EXPECT_FALSE(runtime.alertPresented());
     EXPECT_FALSE(screen.showAlert.wrappedValue());
@@ -186,7 +185,7 @@ TEST_F(RuntimeTest, NothingUnderAPresentationTakesATap) {
     release(badgeAt);
     EXPECT_FALSE(screen.showSheet.wrappedValue()) << "the badge sat beneath the alert";
     runtime.wheel({200, 600}, 300, now);
-    EXPECT_EQ(find([](const LaidOutView& v) { return v.kind == "ScrollView"; })->scrollOffset, 0);
+    EXPECT_EQ(find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; })->scrollOffset, 0);
     EXPECT_TRUE(runtime.alertPresented());
 }
 
@@ -301,19 +300,19 @@ TEST_F(RuntimeTest, CopyPutsExactlyTheTextOnTheClipboard) {
 }
 
 TEST_F(RuntimeTest, WheelAndKeysScrollWithinTheContentAndTheTapFollows) {
-    const LaidOutView* scroll = find([](const LaidOutView& v) { return v.kind == "ScrollView"; });
+    const LaidOutView* scroll = find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; });
     ASSERT_NE(scroll, nullptr);
     double maxOffset = scroll->contentHeight - scroll->frame.height;
     ASSERT_GT(maxOffset, 0);
     runtime.wheel({200, 400}, -100, now);
-    EXPECT_EQ(find([](const LaidOutView& v) { return v.kind == "ScrollView"; })->scrollOffset, 0);
+    EXPECT_EQ(find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; })->scrollOffset, 0);
     runtime.key(Key::end, now);
-    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == "ScrollView"; })->scrollOffset, maxOffset);
+    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; })->scrollOffset, maxOffset);
     runtime.wheel({200, 400}, 1e6, now);
-    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == "ScrollView"; })->scrollOffset, maxOffset);
+    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; })->scrollOffset, maxOffset);
     runtime.key(Key::home, now);
     runtime.key(Key::down, now);
-    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == "ScrollView"; })->scrollOffset, 40);
+    EXPECT_DOUBLE_EQ(find([](const LaidOutView& v) { return v.kind == EntryKind::scrollView; })->scrollOffset, 40);
     // The button moved up with the content and still opens the alert.
     tap(button());
     EXPECT_TRUE(runtime.alertPresented());
@@ -330,15 +329,57 @@ TEST_F(RuntimeTest, ADragThatBecomesAScrollCancelsTheButton) {
     EXPECT_FALSE(runtime.alertPresented());
 }
 
+TEST_F(RuntimeTest, ActivateRunsTheButtonAtAPlaceOnlyInTheFrontLayer) {
+    const std::string open = find([](const LaidOutView& v) { return v.isButton; })->place;
+    EXPECT_FALSE(runtime.activate(badgeEntry()->place, now)) << "the badge is no button";
+    EXPECT_FALSE(runtime.activate("/no.such.place", now));
+    ASSERT_TRUE(runtime.activate(open, now));
+    EXPECT_TRUE(runtime.alertPresented());
+    EXPECT_FALSE(runtime.activate(open, now)) << "the button lies beneath the alert";
+    const std::string ok = find([](const LaidOutView& v) {
+                               return v.isButton && v.layer.kind == LayerKind::alert;
+                           })->place;
+    EXPECT_TRUE(runtime.activate(ok, now));
+    EXPECT_FALSE(runtime.alertPresented());
+    EXPECT_FALSE(screen.showAlert.wrappedValue());
+}
+
+TEST_F(RuntimeTest, FocusStaysOnItsPlaceAcrossFramesUntilAPresentationCoversIt) {
+    const std::string open = find([](const LaidOutView& v) { return v.isButton; })->place;
+    EXPECT_FALSE(runtime.focus(text("Line 3")->place, now)) << "a plain text takes no focus";
+    EXPECT_EQ(runtime.focusedPlace(), std::nullopt);
+    ASSERT_TRUE(runtime.focus(open, now));
+    runtime.wheel({200, 600}, 30, now);
+    advance(16);
+    runtime.bringUpToDate();
+    EXPECT_EQ(runtime.focusedPlace(), open);
+    tap(button());
+    EXPECT_EQ(runtime.focusedPlace(), std::nullopt);
+}
+
+TEST_F(RuntimeTest, TheFrameObserverSeesEveryNewTreeAndOnlyThose) {
+    std::vector<double> offsets;
+    runtime.setFrameObserver([&](const LayoutTree& tree) {
+        offsets.push_back(findView(tree, [](const LaidOutView& v) {
+                              return v.kind == EntryKind::scrollView;
+                          })->scrollOffset);
+    });
+    runtime.bringUpToDate();
+    EXPECT_TRUE(offsets.empty()) << "nothing changed";
+    runtime.wheel({200, 600}, 30, now);
+    runtime.bringUpToDate();
+    EXPECT_EQ(offsets, (std::vector<double>{30}));
+}
+
 TEST_F(RuntimeTest, StateCellsOfAClosedSheetAreDroppedAndTheScreensAreKept) {
     screen.showSheet = true;
-    runtime.tree();
+    runtime.bringUpToDate();
     EXPECT_TRUE(runtime.sheetPresented());
     screen.showSheet = false;
     settle();
     EXPECT_TRUE(screen.showAlert.cell() != nullptr);
     screen.showAlert = true;
-    runtime.tree();
+    runtime.bringUpToDate();
     EXPECT_TRUE(runtime.alertPresented());
 }
 
