@@ -91,7 +91,7 @@ TEST_F(TreeMirrorTest, ContentScrolledOutOfViewIsVisibleButNotShowing) {
 TEST_F(TreeMirrorTest, AnAlertComesOverTheScreenWhoseObjectsKeepTheirPlaces) {
     AccessibleSnapshot before = snapshot();
     std::string openId = named(before, "Open")->id;
-    ASSERT_TRUE(click(runtime.tree(), openId));
+    ASSERT_TRUE(runtime.activate(openId, runtime.now()));
     AccessibleSnapshot after = snapshot();
 
     SnapshotDiff d = diff(before, after);
@@ -113,12 +113,12 @@ TEST_F(TreeMirrorTest, AnAlertComesOverTheScreenWhoseObjectsKeepTheirPlaces) {
 
 TEST_F(TreeMirrorTest, AClickFromTheBusPressesOnlyWhatTakesInput) {
     std::string openId = named(snapshot(), "Open")->id;
-    ASSERT_TRUE(click(runtime.tree(), openId));
+    ASSERT_TRUE(runtime.activate(openId, runtime.now()));
     AccessibleSnapshot withAlert = snapshot();
-    EXPECT_FALSE(click(runtime.tree(), openId)) << "beneath the alert";
-    EXPECT_FALSE(click(runtime.tree(), named(withAlert, "Heading")->id)) << "not a button";
+    EXPECT_FALSE(runtime.activate(openId, runtime.now())) << "beneath the alert";
+    EXPECT_FALSE(runtime.activate(named(withAlert, "Heading")->id, runtime.now())) << "not a button";
 
-    ASSERT_TRUE(click(runtime.tree(), named(withAlert, "OK")->id));
+    ASSERT_TRUE(runtime.activate(named(withAlert, "OK")->id, runtime.now()));
     EXPECT_FALSE(runtime.alertPresented());
     EXPECT_EQ(named(snapshot(), "Title"), nullptr);
 }

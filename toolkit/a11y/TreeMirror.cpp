@@ -11,36 +11,22 @@ namespace ui::a11y {
 
 namespace {
 
-// A stable name for each view: its layer, then the chain of kinds and
-// sibling indices from the layer's top down. The same view in the next
-// frame gets the same name as long as the screen's structure above it is
-// unchanged.
-std::vector<std::string> placesOf(const LayoutTree& tree) {
-    const auto& views = tree.views;
-    std::vector<std::string> places(views.size());
-    std::vector<int> children(views.size(), 0);
-    std::map<std::string, int> topLevel;
-    for (std::size_t i = 0; i < views.size(); ++i) {
-        const LaidOutView& v = views[i];
-        int index = v.parent >= 0 ? children[v.parent]++ : topLevel[v.layer]++;
-        const std::string& base = v.parent >= 0 ? places[v.parent] : v.layer;
-        places[i] = base + "/" + v.kind + "." + std::to_string(index);
-    }
-    return places;
-}
-
-bool isPresentationLayer(const std::string& layer) {
-    return layer.rfind("alert:", 0) == 0 || layer.rfind("sheet:", 0) == 0;
+bool isPresentation(const Layer& layer) {
+    return layer.kind == LayerKind::alert || layer.kind == LayerKind::sheet;
 }
 
 // The layer that takes input: the frontmost presentation, else the screen.
 // The copy menu floats above whatever it was opened on and counts as front
 // too.
-std::string frontLayer(const LayoutTree& tree) {
+Layer frontLayer(const LayoutTree& tree) {
     for (auto it = tree.views.rbegin(); it != tree.views.rend(); ++it) {
-        if (it->layer != "menu") return it->layer;
+        if (it->layer.kind != LayerKind::menu) return it->layer;
     }
-    return "";
+    return {};
+}
+
+bool inFront(const Layer& layer, const Layer& front) {
+    return layer == front || layer.kind == LayerKind::menu;
 }
 
 PixelRect toPixels(const Rect& r, double scale) {
@@ -77,7 +63,7 @@ std::string textWithin(const LayoutTree& tree, std::size_t button) {
 class Mirror {
   public:
     Mirror(const LayoutTree& tree, const MirrorGeometry& geometry)
-        : tree_(tree), geometry_(geometry), places_(placesOf(tree)), front_(frontLayer(tree)) {}
+        : tree_(tree), geometry_(geometry), front_(frontLayer(tree)) {}
 
     AccessibleSnapshot run() {
         AccessibleSnapshot s;
@@ -96,7 +82,7 @@ class Mirror {
             if (insideButton[i]) continue;
             if (v.isButton) {
                 add(s, i, Role::pushButton, v.accessibilityLabel.value_or(textWithin(tree_, i)));
-            } else if ((v.kind == "Text" || v.kind == "Label") && v.text && !v.text->empty()) {
+            } else if ((v.kind == EntryKind::text || v.kind == EntryKind::label) && v.text && !v.text->empty()) {
                 add(s, i, Role::label, v.accessibilityLabel.value_or(*v.text));
             }
         }
@@ -107,11 +93,12 @@ class Mirror {
     // A view goes under its presentation's node, made when the layer's
     // first mirrored view turns up; everything else goes under the frame.
     int containerFor(AccessibleSnapshot& s, const LaidOutView& v, const std::string& name) {
-        if (!isPresentationLayer(v.layer)) return 0;
-        auto found = presentations_.find(v.layer);
+        if (!isPresentation(v.layer)) return 0;
+        std::string id = v.layer.name();
+        auto found = presentations_.find(id);
         if (found != presentations_.end()) return found->second;
-        bool alert = v.layer.rfind("alert:", 0) == 0;
-        AccessibleNode node{v.layer,
+        bool alert = v.layer.kind == LayerKind::alert;
+        AccessibleNode node{id,
                             0,
                             alert ? Role::alert : Role::dialog,
                             name,
@@ -122,7 +109,7 @@ class Mirror {
                             false};
         s.nodes.push_back(std::move(node));
         int index = static_cast<int>(s.nodes.size()) - 1;
-        presentations_.emplace(v.layer, index);
+        presentations_.emplace(id, index);
         return index;
     }
 
@@ -133,12 +120,12 @@ class Mirror {
             v.frame.intersection(v.clip).intersection({0, 0, tree_.size.width, tree_.size.height});
         bool onScreen = seen.width > 0 && seen.height > 0 && v.opacity > 0;
         bool focusable = v.isButton || v.selectable;
-        AccessibleNode node{places_[i],
+        AccessibleNode node{v.place,
                             parent,
                             role,
                             std::move(name),
                             v.accessibilityHint.value_or(""),
-                            statesFor(v.layer, onScreen, focusable, false),
+                            statesFor(v.layer, onScreen, focusable, isFocused(v)),
                             toPixels(v.frame, geometry_.pixelsPerPoint),
                             role == Role::label,
                             role == Role::pushButton};
@@ -148,10 +135,13 @@ class Mirror {
         s.nodes.push_back(std::move(node));
     }
 
-    States statesFor(const std::string& layer, bool onScreen, bool focusable, bool focused) const {
+    bool isFocused(const LaidOutView& v) const {
+        return !geometry_.focusedPlace.empty() && v.place == geometry_.focusedPlace;
+    }
+
+    States statesFor(const Layer& layer, bool onScreen, bool focusable, bool focused) const {
         States states = kVisible;
-        bool front = layer == front_ || layer == "menu";
-        if (!front) return states;
+        if (!inFront(layer, front_)) return states;
         states |= kEnabled | kSensitive;
         if (onScreen) states |= kShowing;
         if (focusable) states |= kFocusable;
@@ -161,7 +151,7 @@ class Mirror {
 
     // A presentation is as large as its content: everything in its layer
     // but the dimmed backdrop, which is always the layer's first view.
-    PixelRect layerExtents(const std::string& layer) const {
+    PixelRect layerExtents(const Layer& layer) const {
         std::optional<Rect> bounds;
         bool backdrop = true;
         for (const auto& v : tree_.views) {
@@ -185,8 +175,7 @@ class Mirror {
 
     const LayoutTree& tree_;
     const MirrorGeometry& geometry_;
-    std::vector<std::string> places_;
-    std::string front_;
+    Layer front_;
     std::map<std::string, int> presentations_;
 };
 
@@ -194,20 +183,6 @@ class Mirror {
 
 AccessibleSnapshot mirror(const LayoutTree& tree, const MirrorGeometry& geometry) {
     return Mirror(tree, geometry).run();
-}
-
-bool click(const LayoutTree& tree, const std::string& id) {
-    std::vector<std::string> places = placesOf(tree);
-    std::string front = frontLayer(tree);
-    for (std::size_t i = 0; i < tree.views.size(); ++i) {
-        const LaidOutView& v = tree.views[i];
-        if (places[i] != id) continue;
-        if (!v.isButton || !v.buttonAction || (v.layer != front && v.layer != "menu")) return false;
-        // A presentation's buttons close it themselves after their action.
-        v.buttonAction();
-        return true;
-    }
-    return false;
 }
 
 }  // namespace ui::a11y

@@ -1,8 +1,7 @@
 #pragma once
 
 // The one place that knows the laid-out tree: it turns a frame's tree into
-// the snapshot a screen reader reads, and runs what the bus asks of a
-// view. Everything else in this folder sees only snapshots.
+// the snapshot a screen reader reads. Everything else in this folder sees only snapshots.
 
 #include <string>
 
@@ -18,13 +17,9 @@ struct MirrorGeometry {
     std::string title;          // the frame's name, the window title
     double pixelsPerPoint = 1;  // window coordinates per point
     int windowX = 0, windowY = 0;
+    std::string focusedPlace;  // the view with keyboard focus, if any
 };
 
 AccessibleSnapshot mirror(const LayoutTree& tree, const MirrorGeometry& geometry);
-
-// Presses the button whose place is `id`, as a click would. False when no
-// such button is in the front layer, so nothing beneath a presentation
-// can be pressed from the bus either.
-bool click(const LayoutTree& tree, const std::string& id);
 
 }  // namespace ui::a11y

@@ -15,13 +15,17 @@ std::string environment(const char* name) {
     return value ? value : "";
 }
 
-// What the bus asked for, done as the pointer would do it. Focus requests
-// are accepted by the bridge but have nothing to move yet: the runtime has
-// no keyboard focus to give.
+// What the bus asked for, done as the pointer or the keyboard would do it.
+// The runtime refuses what lies beneath a presentation.
 void carryOut(const a11y::Request& request, Runtime& runtime, double now) {
-    if (request.kind != a11y::Request::Kind::click) return;
-    runtime.advanceTo(now);
-    a11y::click(runtime.tree(), request.id);
+    switch (request.kind) {
+        case a11y::Request::Kind::click:
+            runtime.activate(request.id, now);
+            break;
+        case a11y::Request::Kind::focus:
+            runtime.focus(request.id, now);
+            break;
+    }
 }
 
 }  // namespace
@@ -35,7 +39,7 @@ SdlAccessibility::SdlAccessibility(SDL_Window* window, std::string title,
 
 SdlAccessibility::~SdlAccessibility() = default;
 
-void SdlAccessibility::start(const LayoutTree& tree) {
+void SdlAccessibility::start(const LayoutTree& tree, const std::optional<std::string>& focused) {
     if (bridge_ || wakeEvent_ == static_cast<Uint32>(-1)) return;
     wakeEvent_ = SDL_RegisterEvents(1);
     if (wakeEvent_ == static_cast<Uint32>(-1)) return;
@@ -51,7 +55,7 @@ void SdlAccessibility::start(const LayoutTree& tree) {
         SDL_PushEvent(&event);
     };
     bridge_ = a11y::Bridge::start(std::move(options));
-    update(tree);
+    update(tree, focused);
 }
 
 bool SdlAccessibility::handle(const SDL_Event& event, Runtime& runtime, double now) {
@@ -60,9 +64,9 @@ bool SdlAccessibility::handle(const SDL_Event& event, Runtime& runtime, double n
     return true;
 }
 
-void SdlAccessibility::update(const LayoutTree& tree) {
+void SdlAccessibility::update(const LayoutTree& tree, const std::optional<std::string>& focused) {
     if (!bridge_ || !bridge_->wantsSnapshots()) return;
-    a11y::MirrorGeometry geometry{title_, coordinatesPerPoint_, 0, 0};
+    a11y::MirrorGeometry geometry{title_, coordinatesPerPoint_, 0, 0, focused.value_or("")};
     SDL_GetWindowPosition(window_, &geometry.windowX, &geometry.windowY);
     a11y::AccessibleSnapshot snapshot = a11y::mirror(tree, geometry);
     if (snapshot == published_) return;

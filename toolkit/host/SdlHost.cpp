@@ -82,6 +82,12 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     host->input_ = std::make_unique<SdlInputMapper>();
     // The scene's content is built only once there is a window to show it.
     host->runtime_ = std::make_unique<Runtime>(scene.content(), *host->measurer_);
+    // Screen readers see every new laid-out tree; mirroring it costs a few
+    // microseconds, and the bridge is told only what changed.
+    SdlHost* self = host.get();
+    host->runtime_->setFrameObserver([self](const LayoutTree& tree) {
+        self->accessibility_->update(tree, self->runtime_->focusedPlace());
+    });
     host->runtime_->setClipboardWriter(
         [](const std::string& text) { SDL_SetClipboardText(text.c_str()); });
     host->updateGeometry();
@@ -156,7 +162,7 @@ void SdlHost::handle(const SDL_Event& event) {
                     break;
                 case SDL_WINDOWEVENT_MOVED:
                     // Screen readers ask for extents on the screen.
-                    accessibility_->update(runtime_->tree());
+                    accessibility_->update(runtime_->tree(), runtime_->focusedPlace());
                     break;
                 default:
                     break;
@@ -222,7 +228,6 @@ void SdlHost::frame() {
     bool shown = false;
     if (painted || presentPending_) shown = present(wholeFrame);
     double finished = steadyMilliseconds();
-    accessibility_->update(tree);
     lastFrameAt_ = clock();
     bool animating = runtime_->isAnimating();
     // The frame that ends an animation may look exactly like the one before
@@ -255,7 +260,7 @@ int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
     // Only now, so that finding the bus can never delay the first frame.
-    accessibility_->start(runtime_->tree());
+    accessibility_->start(runtime_->tree(), runtime_->focusedPlace());
     while (!quit_) {
         // Sleep until input, the next gesture timer, or the next frame of an
         // animation: an idle window wakes for nothing.
