@@ -61,11 +61,6 @@ void prepareSdlVideo(const std::string& driver) {
     // The app takes no text input, so input methods have nothing to do.
     SDL_SetHint(SDL_HINT_IME_SHOW_UI, "0");
     SDL_SetHint(SDL_HINT_IME_INTERNAL_EDITING, "0");
-    // SDL still opens X's input method, which reads the locale's whole
-    // compose table (thousands of key sequences for typing accented
-    // letters): over a third of the work before the first frame. With no
-    // text to type the table is never consulted, so X gets an empty one.
-    setenv("XCOMPOSEFILE", "/dev/null", 1);
 
     // Touches arrive as finger events and the host maps them itself; SDL's
     // synthesised mouse events would deliver every touch twice.
