@@ -19,7 +19,7 @@ View ContentView::header() const {
                             Image("cross.case.fill").font(Font::title2).foregroundStyle(Color::cyan),
                         })
                      .contentShape(Rectangle())
-                     .onLongPressGesture(1.2, 10, [self = *this] { self.isShowingDiagnosticScreen = true; });
+                     .onLongPressGesture(1.2, 10, [shown = isShowingDiagnosticScreen] { shown = true; });
 
     return VStack(HorizontalAlignment::leading, 12,
                   {
@@ -87,7 +87,7 @@ View ContentView::labSummary() const {
                              {
                                  ImagingStudyRow{"Chest X-Ray", imagingStudyFileName,
                                                  "Schedule a review session with your doctor",
-                                                 [self = *this] { self.isShowingImagingPointer = true; }},
+                                                 [shown = isShowingImagingPointer] { shown = true; }},
                              })
                           .padding(16)
                           .background(Color::white.opacity(0.07), theme::cardShape()),

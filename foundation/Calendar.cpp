@@ -172,6 +172,57 @@ std::string Calendar::timeZoneID() const {
     return result;
 }
 
+namespace {
+
+// The last answer of wholeYearsSinceStartOfDay, and where it holds.
+struct RememberedYears {
+    DateComponents date;
+    std::unique_ptr<icu::TimeZone> zone;
+    Instant since = 0;  // the anniversary that began the count
+    Instant until = 0;  // the next one, where the count goes up
+    std::int64_t years = 0;
+
+    bool holds(const DateComponents& d, const icu::TimeZone& z, Instant now) const {
+        // TimeZone's equality compares the ID and the rules, so a zone
+        // adopted under an old name still counts as a change.
+        return zone && date == d && since <= now && now < until && *zone == z;
+    }
+};
+
+}  // namespace
+
+std::optional<std::int64_t> wholeYearsSinceStartOfDay(const DateComponents& date, Instant now) {
+    thread_local RememberedYears remembered;
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    if (remembered.holds(date, *zone, now)) return remembered.years;
+
+    Calendar calendar(makeProlepticGregorian(zone->clone()));
+    const auto start = calendar.startOfDay(date);
+    if (!start) return std::nullopt;
+    const auto years = calendar.wholeYears(*start, now);
+    if (!years) return std::nullopt;
+
+    // wholeYears counts the years n with start + n years <= now, and adding
+    // years moves strictly later as n grows; so every instant from the n-th
+    // anniversary up to the (n+1)-th gives the same n. Only counts from a
+    // start at or before now are remembered: a birth date still to come is
+    // rare enough to compute each time.
+    if (*start <= now && *years < std::numeric_limits<std::int32_t>::max()) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::GregorianCalendar> work(calendar.calendar_->clone());
+        work->setTime(*start, status);
+        work->add(UCAL_YEAR, static_cast<std::int32_t>(*years), status);
+        const UDate since = work->getTime(status);
+        work->setTime(*start, status);
+        work->add(UCAL_YEAR, static_cast<std::int32_t>(*years) + 1, status);
+        const UDate until = work->getTime(status);
+        if (U_SUCCESS(status) && since <= now && now < until) {
+            remembered = {date, std::move(zone), since, until, *years};
+        }
+    }
+    return years;
+}
+
 void resetCurrentTimeZone() {
     icu::TimeZone::adoptDefault(icu::TimeZone::detectHostTimeZone());
 }

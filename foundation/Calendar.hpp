@@ -77,10 +77,27 @@ class Calendar {
     std::string timeZoneID() const;
 
   private:
+    friend std::optional<std::int64_t> wholeYearsSinceStartOfDay(const DateComponents& date,
+                                                                 Instant now);
+
     explicit Calendar(std::unique_ptr<icu::GregorianCalendar> calendar);
 
     std::unique_ptr<icu::GregorianCalendar> calendar_;
 };
+
+// Whole years from local midnight of `date` to `now` in the current
+// calendar: exactly Calendar::current().startOfDay(date) followed by
+// wholeYears(start, now), and no value where either has none.
+//
+// Building a calendar and searching for the year count costs far more than
+// the rest of a screen's body, and the answer only changes at a birthday.
+// So the last answer is remembered with the span of instants over which
+// wholeYears must give it again (from this year's anniversary up to the
+// next one, as the same calendar computes them); a call whose date, time
+// zone and instant all fall within the remembered ones returns it, and any
+// other call computes afresh. The clock is still read on every call: only
+// the calendar work is saved. The memory is per thread.
+std::optional<std::int64_t> wholeYearsSinceStartOfDay(const DateComponents& date, Instant now);
 
 // Makes ICU's default time zone follow TZ again. ICU reads the host zone once
 // and keeps it; call this after changing TZ (tests do, to run in several

@@ -49,10 +49,7 @@ std::string PatientBootstrap::ageText(const foundation::Clock& clock) const {
     static const std::string kUnknown = "Unknown";
     const auto date = dateComponents();
     if (!date) return kUnknown;
-    const foundation::Calendar calendar = foundation::Calendar::current();
-    const auto birth = calendar.startOfDay(*date);
-    if (!birth) return kUnknown;
-    const auto years = calendar.wholeYears(*birth, clock.now());
+    const auto years = foundation::wholeYearsSinceStartOfDay(*date, clock.now());
     if (!years) return kUnknown;
     return std::to_string(*years);
 }

@@ -196,9 +196,12 @@ struct Node {
     Value value;
 };
 
+// Every node is made here; View.cpp says how their memory is kept.
+std::shared_ptr<const Node> newNode(Node node);
+
 template <class T>
 View makeView(T value) {
-    return View(std::make_shared<const Node>(Node{Node::Value(std::move(value))}));
+    return View(newNode(Node{Node::Value(std::move(value))}));
 }
 
 // An overload set made of lambdas, for `visitKind`.

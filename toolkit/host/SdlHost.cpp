@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "toolkit/host/SdlAccessibility.hpp"
 #include "toolkit/host/SdlDisplay.hpp"
@@ -302,7 +303,24 @@ int runWindowGroup(const WindowGroup& scene, SdlHostOptions options) {
 }
 
 int runWindowGroup(const WindowGroup& scene) {
-    return runWindowGroup(scene, SdlHostOptions{});
+    SdlHostOptions options;
+    // Start-up is measured from outside the process (bench/measure_process):
+    // with NORVEL_REPORT_FIRST_FRAME set, the host writes one line to
+    // standard error once the first frame is on screen, that is after
+    // SDL_UpdateWindowSurfaceRects has returned for it (SDL's X11 back end
+    // syncs with the server before returning), stamped with CLOCK_MONOTONIC
+    // so that the measuring process can subtract its own start time.
+    if (const char* report = std::getenv("NORVEL_REPORT_FIRST_FRAME"); report && *report) {
+        options.onFramePresented = [](const FrameReport& frame) {
+            if (frame.index != 1) return;
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(stderr, "first frame presented at %lld.%09ld\n",
+                         static_cast<long long>(now.tv_sec), now.tv_nsec);
+            std::fflush(stderr);
+        };
+    }
+    return runWindowGroup(scene, std::move(options));
 }
 
 }  // namespace ui

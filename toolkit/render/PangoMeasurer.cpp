@@ -15,8 +15,8 @@ void combine(std::size_t& seed, std::size_t value) {
 
 }  // namespace
 
-std::size_t PangoMeasurer::KeyHash::operator()(const Key& key) const {
-    std::size_t seed = std::hash<std::string>{}(key.text);
+std::size_t PangoMeasurer::KeyHash::operator()(const KeyView& key) const {
+    std::size_t seed = std::hash<std::string_view>{}(key.text);
     combine(seed, std::hash<double>{}(key.font.size));
     combine(seed, std::hash<double>{}(key.font.lineHeight));
     combine(seed, static_cast<std::size_t>(key.font.weight));
@@ -30,14 +30,14 @@ TextMetrics PangoMeasurer::measure(std::string_view text, const ResolvedFont& fo
                                    std::optional<double> width, int lineLimit) {
     // Widths Pango cannot use (infinite) mean "no wrapping", and share the
     // cache entry of an unspecified width.
-    Key key{std::string(text), font, text::wrappingWidth(width), lineLimit};
+    const KeyView key{text, font, text::wrappingWidth(width), lineLimit};
     if (auto it = cache_.find(key); it != cache_.end()) {
         ++cacheHits_;
         return it->second;
     }
     TextMetrics metrics = shape(text, font, key.width, lineLimit);
     if (cache_.size() >= kMaxCacheEntries) cache_.clear();
-    cache_.emplace(std::move(key), metrics);
+    cache_.emplace(Key{std::string(text), font, key.width, lineLimit}, metrics);
     return metrics;
 }
 

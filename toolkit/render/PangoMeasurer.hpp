@@ -52,14 +52,38 @@ class PangoMeasurer : public TextMeasurer {
         int lineLimit = 0;
         friend bool operator==(const Key&, const Key&) = default;
     };
+    // The same question with the text only viewed, so that a lookup (which
+    // layout makes for every text on every pass) builds no string.
+    struct KeyView {
+        std::string_view text;
+        ResolvedFont font;
+        std::optional<double> width;
+        int lineLimit = 0;
+    };
     struct KeyHash {
-        std::size_t operator()(const Key& key) const;
+        using is_transparent = void;
+        std::size_t operator()(const KeyView& key) const;
+        std::size_t operator()(const Key& key) const {
+            return (*this)(KeyView{key.text, key.font, key.width, key.lineLimit});
+        }
+    };
+    struct KeyEqual {
+        using is_transparent = void;
+        static KeyView view(const Key& key) { return {key.text, key.font, key.width, key.lineLimit}; }
+        static const KeyView& view(const KeyView& key) { return key; }
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            const KeyView& x = view(a);
+            const KeyView& y = view(b);
+            return x.text == y.text && x.font == y.font && x.width == y.width &&
+                   x.lineLimit == y.lineLimit;
+        }
     };
 
     TextMetrics shape(std::string_view text, const ResolvedFont& font, std::optional<double> width,
                       int lineLimit);
 
-    std::unordered_map<Key, TextMetrics, KeyHash> cache_;
+    std::unordered_map<Key, TextMetrics, KeyHash, KeyEqual> cache_;
     std::size_t measureCount_ = 0;
     std::size_t cacheHits_ = 0;
 };

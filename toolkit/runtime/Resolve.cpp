@@ -1,5 +1,6 @@
 #include "toolkit/runtime/Resolve.hpp"
 
+#include <string_view>
 #include <type_traits>
 
 namespace ui {
@@ -50,6 +51,15 @@ private:
     const std::function<void()>& dismiss_;
 };
 
+// A path one step deeper, built with one allocation: paths grow with the
+// depth of the tree, and one is made for every child on every pass.
+std::string joined(const std::string& path, std::string_view separator, std::string_view name) {
+    std::string out;
+    out.reserve(path.size() + separator.size() + name.size());
+    out.append(path).append(separator).append(name);
+    return out;
+}
+
 template <class N>
 View rebuilt(N node) {
     return makeView(std::move(node));
@@ -68,7 +78,8 @@ std::vector<View> Resolver::resolveChildren(const std::vector<View>& children,
     std::vector<View> out;
     out.reserve(children.size());
     for (std::size_t i = 0; i < children.size(); ++i) {
-        std::string childPath = path + "/" + (i < ids.size() ? ids[i] : std::to_string(i));
+        std::string childPath =
+            i < ids.size() ? joined(path, "/", ids[i]) : joined(path, "/", std::to_string(i));
         out.push_back(resolveNode(children[i], childPath));
         if (out.back().nodePtr() != children[i].nodePtr()) changed = true;
     }
@@ -80,7 +91,7 @@ View Resolver::resolveNode(const View& view, const std::string& path) {
         view.node().value,
         Overloaded{
             [&](const ComponentNode& n) {
-                std::string place = path + "#" + n.type.name();
+                std::string place = joined(path, "#", n.type.name());
                 PlaceContext context(store_, place, dismiss_);
                 View body = n.evaluate(context);
                 return resolveNode(body, place);
