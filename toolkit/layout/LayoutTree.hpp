@@ -95,6 +95,11 @@ struct LaidOutView {
     std::optional<std::string> accessibilityLabel;
     std::optional<std::string> accessibilityHint;
     bool selectable = false;
+    // The accent colour where a button or selectable text stands (the
+    // environment's tint): its focus ring is drawn in it.
+    Color accent = Color::blue;
+    // The entry that has keyboard focus; the tree says whether its ring shows.
+    bool focused = false;
 
     // Input. Only the runtime reads these.
     Rect hitFrame;                         // the touch area (contentShape or the frame)
@@ -112,6 +117,9 @@ struct LayoutTree {
     Size size;
     double scale = 1;
     std::vector<LaidOutView> views;
+    // Whether the focused entry shows its focus ring: only once the keyboard
+    // has been used, and not again after a pointer press until it is used again.
+    bool focusRingShown = false;
 };
 
 }  // namespace ui
