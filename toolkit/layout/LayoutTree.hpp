@@ -113,6 +113,13 @@ struct LaidOutView {
     Layer layer;
 };
 
+// The focus ring: a line this wide, this far outside its view's outline.
+// The painter draws it; the runtime scrolls a focused view into sight with
+// its ring.
+inline constexpr double kFocusRingWidth = 2;
+inline constexpr double kFocusRingGap = 1;
+inline constexpr double kFocusRingReach = kFocusRingGap + kFocusRingWidth;
+
 struct LayoutTree {
     Size size;
     double scale = 1;

@@ -74,15 +74,11 @@ void appendEntryOps(const LaidOutView& v, std::vector<DisplayOp>& out) {
     }
 }
 
-// The focus ring: this wide, this far outside the view's outline, in the
-// accent colour made opaque so that a translucent tint still shows a ring
-// that can be seen.
-constexpr double kFocusRingWidth = 2;
-constexpr double kFocusRingGap = 1;
-
 // A ring around the focused view that follows its shape: the view's own
 // outline (continuous corners on a bordered button, the frame of a text)
 // grown by the gap and half the line, so the whole line lies outside it.
+// It takes the accent colour made opaque, so that a translucent tint still
+// gives a ring that can be seen.
 StrokePath focusRing(const LaidOutView& v) {
     const double grow = kFocusRingGap + kFocusRingWidth / 2;
     ShapeOutline shape = outlineOf(v);

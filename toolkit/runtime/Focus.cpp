@@ -155,15 +155,16 @@ bool Runtime::followFocus() {
     return moved && revealFocused();
 }
 
-// Scrolls the focused view's scroll view just enough to show it whole (its
-// top when it is taller than the scroll view). Returns whether the offset
-// changed.
+// Scrolls the focused view's scroll view just enough to show it whole with
+// its focus ring (its top when it is taller than the scroll view). Returns
+// whether the offset changed.
 bool Runtime::revealFocused() {
     const int entry = focusedEntry();
     if (entry < 0) return false;
     const int scroll = enclosingScrollView(tree_, entry);
     if (scroll < 0) return false;
-    const Rect view = tree_.views[entry].frame;
+    const Rect& frame = tree_.views[entry].frame;
+    const Rect view{frame.x, frame.y - kFocusRingReach, frame.width, frame.height + 2 * kFocusRingReach};
     const auto& s = tree_.views[scroll];
     double delta = 0;
     if (view.minY() < s.frame.minY()) {

@@ -52,7 +52,8 @@ struct FocusScreen {
                                        .onLongPressGesture(1.2, 10, [self = *this] { self.showSheet = true; }),
                                    Button([] {}, Text::verbatim("Right"))}),
                            VStack(HorizontalAlignment::leading, 0, filler),
-                           Button([self = *this] { self.showAlert = true; }, Text::verbatim("Bottom"))}))
+                           Button([self = *this] { self.showAlert = true; }, Text::verbatim("Bottom")),
+                           Text::verbatim("The end")}))
             .alert("Title", showAlert.binding(),
                    {Button("Delete", [] {}), Button("Keep", ButtonRole::cancel, [] {})},
                    Text("Message"))
@@ -199,8 +200,9 @@ TEST_F(Focus, FocusScrollsItsViewJustIntoSightWithinTheContent) {
     const double maxOffset = scroll.contentHeight - scroll.frame.height;
     key(Key::backTab);
     const LaidOutView* bottom = entry("Bottom");
-    EXPECT_DOUBLE_EQ(bottom->frame.maxY(), scrollView().frame.maxY()) << "just enough";
-    EXPECT_LE(scrollView().scrollOffset, maxOffset);
+    EXPECT_DOUBLE_EQ(bottom->frame.maxY() + kFocusRingReach, scrollView().frame.maxY())
+        << "just enough to show it with its ring";
+    EXPECT_LT(scrollView().scrollOffset, maxOffset);
     key(Key::tab);
     EXPECT_DOUBLE_EQ(scrollView().scrollOffset, 0) << "back at the top, clamped";
     EXPECT_EQ(focusedName(), "Tall");
