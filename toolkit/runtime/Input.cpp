@@ -1,7 +1,8 @@
 // The runtime's input: pointer, wheel and keys find their target by
 // hit-testing the front layer of the laid-out tree; a touch is one gesture
-// whose phase says what it is doing. Activating and focusing a view by its
-// place serve observers of the tree, such as an accessibility bridge.
+// whose phase says what it is doing. Activating a view by its place serves
+// observers of the tree, such as an accessibility bridge; keyboard focus has
+// a file of its own (Focus.cpp).
 
 #include <algorithm>
 #include <cmath>
@@ -351,6 +352,5 @@ bool Runtime::activate(const std::string& place, double now) {
     if (auto action = tree_.views[entry].buttonAction) action();
     return true;
 }
-
 
 }  // namespace ui
