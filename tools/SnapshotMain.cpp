@@ -34,6 +34,10 @@ ui::Key keyNamed(const std::string& name) {
     if (name == "up") return ui::Key::up;
     if (name == "down") return ui::Key::down;
     if (name == "home") return ui::Key::home;
+    if (name == "tab") return ui::Key::tab;
+    if (name == "shift+tab") return ui::Key::backTab;
+    if (name == "space") return ui::Key::space;
+    if (name == "ctrl+c") return ui::Key::copy;
     return ui::Key::end;
 }
 

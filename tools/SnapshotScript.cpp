@@ -19,8 +19,9 @@ std::vector<std::string_view> words(std::string_view line) {
     return out;
 }
 
-constexpr std::array<std::string_view, 8> kKeys = {"escape", "return", "pageup", "pagedown",
-                                                  "up",     "down",   "home",   "end"};
+constexpr std::array<std::string_view, 12> kKeys = {
+    "escape", "return", "pageup", "pagedown", "up",    "down",
+    "home",   "end",    "tab",    "shift+tab", "space", "ctrl+c"};
 
 }  // namespace
 
@@ -104,7 +105,10 @@ ParsedScript parseScript(std::string_view text) {
                 known = false;
                 for (auto k : kKeys) known = known || w[1] == k;
             }
-            if (!known) return fail("key needs one of escape, return, pageup, pagedown, up, down, home, end");
+            if (!known) {
+                return fail("key needs one of escape, return, pageup, pagedown, up, down, home, end, "
+                            "tab, shift+tab, space, ctrl+c");
+            }
             c.kind = Command::Kind::key;
             c.key = std::string(w[1]);
         } else {

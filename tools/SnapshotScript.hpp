@@ -4,7 +4,7 @@
 // window points. Blank lines and lines starting with '#' are ignored.
 //
 //   press X Y | move X Y | release | tap X Y | wait MS | scroll DY
-//   key escape|return|pageup|pagedown|up|down|home|end
+//   key escape|return|pageup|pagedown|up|down|home|end|tab|shift+tab|space|ctrl+c
 
 #include <optional>
 #include <string>

@@ -173,6 +173,19 @@ TEST_F(AppWindow, ClickToOpenShowsTheMessageAndOkClosesIt) {
     EXPECT_LT(waitToLookLike(scrolled), 0.01);
 }
 
+TEST_F(AppWindow, TabThenReturnOpensTheMessageAndEscapeClosesIt) {
+    ASSERT_LT(waitToLookLike(expect("")), 0.01);
+    ASSERT_TRUE(x.key("Tab"));
+    // Focus scrolls "Click to Open" into sight.
+    ASSERT_LT(waitToLookLike(expect("key tab\n")), 0.01);
+    ASSERT_TRUE(x.key("Return"));
+    Expected alert = expect("key tab\nkey return\n");
+    ASSERT_TRUE(alert.frameOf("Linked study asset: norvel_chest_xray.jpg"));
+    EXPECT_LT(waitToLookLike(alert), 0.01);
+    ASSERT_TRUE(x.key("Escape"));
+    EXPECT_LT(waitToLookLike(expect("key tab\nkey return\nkey escape\n")), 0.01);
+}
+
 class AppSheet : public AppWindow {
 protected:
     std::string openScript;

@@ -1,11 +1,13 @@
 // A seeded random stream of touches, waits, scrolls and keys against the
 // headless dashboard. After every event: at most one presentation up, each
-// flag matching what is on screen, and the dashboard's texts unchanged.
+// flag matching what is on screen, the dashboard's texts unchanged, and
+// keyboard focus only in the front layer.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <set>
@@ -81,8 +83,9 @@ TEST(Soak, RandomInputKeepsTheDashboardConsistent) {
             runtime.secondaryClick(p, now);
         } else {
             static const Key keys[] = {Key::escape, Key::enter, Key::pageUp, Key::pageDown,
-                                       Key::up,     Key::down,  Key::home,   Key::end};
-            runtime.key(keys[random() % 8], now);
+                                       Key::up,     Key::down,  Key::home,   Key::end,
+                                       Key::tab,    Key::backTab, Key::space, Key::copy};
+            runtime.key(keys[random() % std::size(keys)], now);
         }
 
         const LayoutTree& tree = runtime.tree();
@@ -98,6 +101,12 @@ TEST(Soak, RandomInputKeepsTheDashboardConsistent) {
         ASSERT_EQ(runtime.sheetPresented(), screen.isShowingDiagnosticScreen.wrappedValue());
         ASSERT_EQ(runtime.alertPresented(), screen.isShowingImagingPointer.wrappedValue());
         ASSERT_EQ(dashboardTexts(tree), initialTexts) << "event " << i;
+        // Focus never lies beneath a presentation that is up.
+        for (const auto& v : tree.views) {
+            if (!v.focused) continue;
+            const LayerKind front = alertsUp ? LayerKind::alert : sheetsUp ? LayerKind::sheet : LayerKind::screen;
+            ASSERT_EQ(v.layer.kind, front) << "event " << i;
+        }
         sheetsOpened += sheetsUp && !sheetWasUp;
         alertsOpened += alertsUp && !alertWasUp;
         sheetWasUp = sheetsUp;

@@ -11,9 +11,9 @@ using namespace snapshot;
 
 TEST(SnapshotScript, ParsesEveryCommandAndSkipsBlanksAndComments) {
     auto s = parseScript("# a comment\n\npress 10 20.5\nmove 11 -3\nrelease\r\ntap 1 2\nwait 1200\n"
-                         "scroll -40\n  key escape  \nkey return\n");
+                         "scroll -40\n  key escape  \nkey return\nkey shift+tab\n");
     ASSERT_FALSE(s.error) << s.error->message;
-    ASSERT_EQ(s.commands.size(), 8u);
+    ASSERT_EQ(s.commands.size(), 9u);
     EXPECT_EQ(s.commands[0].kind, Command::Kind::press);
     EXPECT_DOUBLE_EQ(s.commands[0].y, 20.5);
     EXPECT_DOUBLE_EQ(s.commands[1].y, -3);
@@ -22,6 +22,7 @@ TEST(SnapshotScript, ParsesEveryCommandAndSkipsBlanksAndComments) {
     EXPECT_DOUBLE_EQ(s.commands[5].amount, -40);
     EXPECT_EQ(s.commands[6].key, "escape");
     EXPECT_EQ(s.commands[7].line, 10);
+    EXPECT_EQ(s.commands[8].key, "shift+tab");
 }
 
 struct BadLine {
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadLine{"jump 1 2", 1}, BadLine{"tap 1", 1}, BadLine{"tap 1 2 3", 1},
                       BadLine{"wait 5\nwait -1", 2}, BadLine{"wait 1e3", 1},
                       BadLine{"tap 0x10 2", 1}, BadLine{"tap nan 2", 1}, BadLine{"tap inf 2", 1},
-                      BadLine{"key space", 1}, BadLine{"key", 1}, BadLine{"release now", 1},
+                      BadLine{"key ctrl+v", 1}, BadLine{"key", 1}, BadLine{"release now", 1},
                       BadLine{"\n\nscroll", 3}, BadLine{"press 1 2\nPRESS 1 2", 2},
                       BadLine{"tap . 2", 1}),
     testsupport::namedBy([](const BadLine& c) { return std::string(c.script); }, 6));

@@ -159,6 +159,20 @@ TEST_F(SnapshotTool, ClickToOpenShowsTheMessageAndReturnClosesIt) {
     EXPECT_EQ(withText(closed, "Imaging File"), nullptr) << "the closing animation has settled";
 }
 
+TEST_F(SnapshotTool, TabFocusesClickToOpenWithItsRingInSightAndTheTreeSaysSo) {
+    json t = tree("--script " + write("tab.txt", "key tab\n").string());
+    std::vector<json> focused;
+    for (const auto& v : t["views"]) {
+        if (v.contains("focused")) focused.push_back(v);
+    }
+    ASSERT_EQ(focused.size(), 1u);
+    EXPECT_EQ(focused[0]["focused"], true);
+    EXPECT_EQ(focused[0]["kind"], "Button");
+    EXPECT_EQ(focused[0]["accessibilityLabel"], "Click to Open");
+    EXPECT_LE(focused[0]["frame"][1].get<double>() + focused[0]["frame"][3].get<double>(), 844 - 3)
+        << "scrolled into sight with its ring";
+}
+
 TEST_F(SnapshotTool, TextsFollowTheLanguageAndKeysShowAsWrittenWithoutACatalogue) {
     json german = tree("", "TZ=UTC LANGUAGE=de");
     EXPECT_NE(withText(german, "Demo-Akte für Patient: John Doe"), nullptr);

@@ -49,10 +49,11 @@ SDL_Event wheel(int y, float preciseY, Uint32 direction = SDL_MOUSEWHEEL_NORMAL)
     return e;
 }
 
-SDL_Event keyDown(SDL_Keycode sym, bool repeat = false) {
+SDL_Event keyDown(SDL_Keycode sym, bool repeat = false, Uint16 mod = KMOD_NONE) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.keysym.sym = sym;
+    e.key.keysym.mod = mod;
     e.key.repeat = repeat ? 1 : 0;
     return e;
 }
@@ -161,27 +162,34 @@ TEST_F(SdlInput, PreciseWheelValuesAndFlippedWheelsAreHonoured) {
 TEST_F(SdlInput, TheDesktopKeysMapToRuntimeKeys) {
     struct Case {
         SDL_Keycode sym;
+        Uint16 mod;
         Key key;
     };
     for (Case c :
-         {Case{SDLK_ESCAPE, Key::escape}, Case{SDLK_RETURN, Key::enter},
-          Case{SDLK_KP_ENTER, Key::enter}, Case{SDLK_PAGEUP, Key::pageUp},
-          Case{SDLK_PAGEDOWN, Key::pageDown}, Case{SDLK_UP, Key::up}, Case{SDLK_DOWN, Key::down},
-          Case{SDLK_HOME, Key::home}, Case{SDLK_END, Key::end}}) {
-        auto command = mapper.map(keyDown(c.sym));
+         {Case{SDLK_ESCAPE, KMOD_NONE, Key::escape}, Case{SDLK_RETURN, KMOD_NONE, Key::enter},
+          Case{SDLK_KP_ENTER, KMOD_NONE, Key::enter}, Case{SDLK_PAGEUP, KMOD_NONE, Key::pageUp},
+          Case{SDLK_PAGEDOWN, KMOD_NONE, Key::pageDown}, Case{SDLK_UP, KMOD_NONE, Key::up},
+          Case{SDLK_DOWN, KMOD_NONE, Key::down}, Case{SDLK_HOME, KMOD_NONE, Key::home},
+          Case{SDLK_END, KMOD_NONE, Key::end}, Case{SDLK_TAB, KMOD_NONE, Key::tab},
+          Case{SDLK_TAB, KMOD_LSHIFT, Key::backTab}, Case{SDLK_SPACE, KMOD_NONE, Key::space},
+          Case{SDLK_c, KMOD_RCTRL, Key::copy}}) {
+        auto command = mapper.map(keyDown(c.sym, false, c.mod));
         ASSERT_TRUE(command) << SDL_GetKeyName(c.sym);
         EXPECT_EQ(command->kind, Kind::key);
-        EXPECT_EQ(command->key, c.key) << SDL_GetKeyName(c.sym);
+        EXPECT_EQ(command->key, c.key) << SDL_GetKeyName(c.sym) << " with modifiers " << c.mod;
     }
     EXPECT_FALSE(mapper.map(keyDown(SDLK_a)));
-    EXPECT_FALSE(mapper.map(keyDown(SDLK_SPACE)));
+    EXPECT_FALSE(mapper.map(keyDown(SDLK_c))) << "C alone is typing, not copying";
 }
 
-TEST_F(SdlInput, HeldScrollKeysRepeatButEscapeAndReturnDoNot) {
+TEST_F(SdlInput, HeldScrollKeysAndTabRepeatButKeysThatActDoNot) {
     EXPECT_TRUE(mapper.map(keyDown(SDLK_PAGEDOWN, true)));
     EXPECT_TRUE(mapper.map(keyDown(SDLK_DOWN, true)));
+    EXPECT_TRUE(mapper.map(keyDown(SDLK_TAB, true)));
     EXPECT_FALSE(mapper.map(keyDown(SDLK_ESCAPE, true)));
     EXPECT_FALSE(mapper.map(keyDown(SDLK_RETURN, true)));
+    EXPECT_FALSE(mapper.map(keyDown(SDLK_SPACE, true)));
+    EXPECT_FALSE(mapper.map(keyDown(SDLK_c, true, KMOD_LCTRL)));
 }
 
 // A badge that raises a flag after a 1.2 s hold, for checking that mapped

@@ -16,8 +16,17 @@ Point SdlInputMapper::fromTouch(float x, float y) const {
     return {static_cast<double>(x) * points_.width, static_cast<double>(y) * points_.height};
 }
 
-std::optional<Key> runtimeKey(SDL_Keycode key) {
+std::optional<Key> runtimeKey(SDL_Keycode key, Uint16 mod) {
     switch (key) {
+        case SDLK_TAB:
+            return (mod & KMOD_SHIFT) ? Key::backTab : Key::tab;
+        case SDLK_SPACE:
+            return Key::space;
+        case SDLK_c:
+            if (mod & KMOD_CTRL) return Key::copy;
+            return std::nullopt;
+        case SDLK_COPY:
+            return Key::copy;
         case SDLK_ESCAPE:
         case SDLK_AC_BACK:  // the back button of a phone
             return Key::escape;
@@ -51,11 +60,12 @@ double wheelPoints(const SDL_MouseWheelEvent& wheel) {
 }
 
 std::optional<InputCommand> SdlInputMapper::mapKey(const SDL_KeyboardEvent& key) const {
-    auto k = runtimeKey(key.keysym.sym);
+    auto k = runtimeKey(key.keysym.sym, key.keysym.mod);
     if (!k) return std::nullopt;
-    // Held scrolling keys repeat, as they do in any list; a held Escape or
-    // Return must not close one thing after another.
-    if (key.repeat && (*k == Key::escape || *k == Key::enter)) return std::nullopt;
+    // Held scrolling keys and Tab repeat, as they do in any list; a held
+    // key that presses or copies must not act again and again.
+    const bool acts = *k == Key::escape || *k == Key::enter || *k == Key::space || *k == Key::copy;
+    if (key.repeat && acts) return std::nullopt;
     InputCommand c;
     c.kind = InputCommand::Kind::key;
     c.key = *k;

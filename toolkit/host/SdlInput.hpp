@@ -53,8 +53,9 @@ class SdlInputMapper {
     double coordinatesPerPoint_ = 1;
 };
 
-// The runtime key an SDL key stands for, if any.
-std::optional<Key> runtimeKey(SDL_Keycode key);
+// The runtime key an SDL key stands for with the modifiers `mod` held, if
+// any: Shift turns Tab into Shift+Tab, and C is a key only with Ctrl.
+std::optional<Key> runtimeKey(SDL_Keycode key, Uint16 mod = KMOD_NONE);
 
 // The wheel distance of one wheel event, in points.
 double wheelPoints(const SDL_MouseWheelEvent& wheel);

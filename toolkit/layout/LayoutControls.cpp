@@ -68,6 +68,7 @@ void Pass::placeButton(const Node& self, const ButtonNode& node, const Environme
         v.isButton = true;
         v.buttonAction = node.action;
         v.buttonRole = node.role;
+        v.accent = env->tint.value_or(Color::blue);
         if (prominent) {
             v.fill = env->tint.value_or(Color::blue);
             v.shapeKind = ShapeNode::Kind::roundedRectangle;

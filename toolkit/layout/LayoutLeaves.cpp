@@ -133,6 +133,7 @@ void Pass::placeText(const TextNode& node, const Measured& m, const Environment&
     v.foreground = env.foreground.value_or(Color::white);
     if (!v.accessibilityLabel) v.accessibilityLabel = v.text;
     v.selectable = env.textSelection;
+    v.accent = env.tint.value_or(Color::blue);
 }
 
 // ---- Label ---------------------------------------------------------------

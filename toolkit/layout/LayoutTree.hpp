@@ -95,6 +95,11 @@ struct LaidOutView {
     std::optional<std::string> accessibilityLabel;
     std::optional<std::string> accessibilityHint;
     bool selectable = false;
+    // The accent colour where a button or selectable text stands (the
+    // environment's tint): its focus ring is drawn in it.
+    Color accent = Color::blue;
+    // The entry that has keyboard focus; the tree says whether its ring shows.
+    bool focused = false;
 
     // Input. Only the runtime reads these.
     Rect hitFrame;                         // the touch area (contentShape or the frame)
@@ -108,10 +113,20 @@ struct LaidOutView {
     Layer layer;
 };
 
+// The focus ring: a line this wide, this far outside its view's outline.
+// The painter draws it; the runtime scrolls a focused view into sight with
+// its ring.
+inline constexpr double kFocusRingWidth = 2;
+inline constexpr double kFocusRingGap = 1;
+inline constexpr double kFocusRingReach = kFocusRingGap + kFocusRingWidth;
+
 struct LayoutTree {
     Size size;
     double scale = 1;
     std::vector<LaidOutView> views;
+    // Whether the focused entry shows its focus ring: only once the keyboard
+    // has been used, and not again after a pointer press until it is used again.
+    bool focusRingShown = false;
 };
 
 }  // namespace ui

@@ -193,7 +193,7 @@ void appendPaint(std::string& out, const LaidOutView& v) {
     }
 }
 
-void appendView(std::string& out, const LaidOutView& v) {
+void appendView(std::string& out, const LaidOutView& v, bool ringShown) {
     out += "{\"kind\":";
     appendString(out, jsonName(v.kind));
     appendKey(out, "parent");
@@ -223,6 +223,9 @@ void appendView(std::string& out, const LaidOutView& v) {
         appendString(out, *v.accessibilityHint);
     }
     if (v.selectable) out += ",\"selectable\":true";
+    // Focus is written only where its ring shows, so trees of sessions
+    // without keyboard use read exactly as before.
+    if (ringShown && v.focused) out += ",\"focused\":true";
     if (v.layer.kind != LayerKind::screen) {
         appendKey(out, "layer");
         appendString(out, v.layer.name());
@@ -258,7 +261,7 @@ std::string treeJson(const LayoutTree& tree, bool alertPresented, bool sheetPres
     out += "},\"views\":[";
     for (std::size_t i = 0; i < tree.views.size(); ++i) {
         if (i > 0) out += ',';
-        appendView(out, tree.views[i]);
+        appendView(out, tree.views[i], tree.focusRingShown);
     }
     out += "]}\n";
     return out;

@@ -64,6 +64,39 @@ void appendEntryOps(const LaidOutView& v, std::vector<DisplayOp>& out) {
     }
 }
 
+// A ring around the focused view that follows its shape: the view's own
+// outline (continuous corners on a bordered button, the frame of a text)
+// grown by the gap and half the line, so the whole line lies outside it.
+// It takes the accent colour made opaque, so that a translucent tint still
+// gives a ring that can be seen.
+StrokePath focusRing(const LaidOutView& v) {
+    const double grow = kFocusRingGap + kFocusRingWidth / 2;
+    ShapeOutline shape = outlineOf(v);
+    shape.rect = inflated(shape.rect, grow, grow);
+    if (shape.cornerRadius > 0) shape.cornerRadius += grow;
+    Color color = v.accent;
+    color.a = 1;
+    return StrokePath{shape, color, kFocusRingWidth, v.opacity};
+}
+
+// The focused entry when its ring shows, or null.
+const LaidOutView* ringedEntry(const LayoutTree& tree) {
+    if (!tree.focusRingShown) return nullptr;
+    auto focused = std::find_if(tree.views.begin(), tree.views.end(),
+                                [](const LaidOutView& v) { return v.focused; });
+    return focused == tree.views.end() ? nullptr : &*focused;
+}
+
+// The ring is drawn after the last entry of the focused view's layer, so
+// that nothing of its own layer covers it and every layer above still does.
+int lastOfLayer(const LayoutTree& tree, const Layer& layer) {
+    int last = -1;
+    for (int i = 0; i < static_cast<int>(tree.views.size()); ++i) {
+        if (tree.views[i].layer == layer) last = i;
+    }
+    return last;
+}
+
 }  // namespace
 
 Color textColor(const std::optional<Style>& foreground) {
@@ -109,19 +142,13 @@ DisplayList buildDisplayList(const LayoutTree& tree) {
     const Rect window{0, 0, tree.size.width, tree.size.height};
 
     std::optional<Rect> currentClip;
-    std::vector<DisplayOp> entryOps;
-    for (const LaidOutView& v : tree.views) {
-        if (v.opacity <= 0) continue;
-        entryOps.clear();
-        appendEntryOps(v, entryOps);
-        if (entryOps.empty()) continue;
-
+    // Appends the operations of one entry painted inside `entryClip`.
+    auto append = [&](std::vector<DisplayOp>& ops, const Rect& entryClip) {
         // A clip that holds the whole window clips nothing and is left out.
         std::optional<Rect> clip;
-        if (!covers(v.clip, window)) clip = v.clip;
+        if (!covers(entryClip, window)) clip = entryClip;
         Rect visible = clip ? clip->intersection(window) : window;
-
-        for (DisplayOp& op : entryOps) {
+        for (DisplayOp& op : ops) {
             if (!paintedBounds(op).intersects(visible)) continue;
             if (clip != currentClip) {
                 if (currentClip) list.ops.push_back(PopClip{});
@@ -130,6 +157,18 @@ DisplayList buildDisplayList(const LayoutTree& tree) {
             }
             list.ops.push_back(std::move(op));
         }
+    };
+    const LaidOutView* ringed = ringedEntry(tree);
+    const int ringAfter = ringed ? lastOfLayer(tree, ringed->layer) : -1;
+    std::vector<DisplayOp> entryOps;
+    for (int i = 0; i < static_cast<int>(tree.views.size()); ++i) {
+        const LaidOutView& v = tree.views[i];
+        entryOps.clear();
+        if (v.opacity > 0) appendEntryOps(v, entryOps);
+        append(entryOps, v.clip);
+        if (i != ringAfter || ringed->opacity <= 0) continue;
+        entryOps.assign(1, focusRing(*ringed));
+        append(entryOps, ringed->clip);
     }
     if (currentClip) list.ops.push_back(PopClip{});
     return list;

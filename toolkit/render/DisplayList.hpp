@@ -84,7 +84,9 @@ struct DisplayList {
 // stroke, its text and its symbol, whichever it has. Entries with none of
 // them (stacks, spacers) contribute nothing; so do fully transparent entries
 // and entries entirely outside their clip or the window. Consecutive entries
-// with the same clip share one PushClip/PopClip pair.
+// with the same clip share one PushClip/PopClip pair. When the tree shows
+// a focus ring, it is stroked around the focused entry after the last entry
+// of that entry's layer.
 DisplayList buildDisplayList(const LayoutTree& tree);
 
 // A rectangle (window points) that contains every pixel `op` can touch,

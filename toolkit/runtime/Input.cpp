@@ -1,7 +1,8 @@
 // The runtime's input: pointer, wheel and keys find their target by
 // hit-testing the front layer of the laid-out tree; a touch is one gesture
-// whose phase says what it is doing. Activating and focusing a view by its
-// place serve observers of the tree, such as an accessibility bridge.
+// whose phase says what it is doing. Activating a view by its place serves
+// observers of the tree, such as an accessibility bridge; keyboard focus has
+// a file of its own (Focus.cpp).
 
 #include <algorithm>
 #include <cmath>
@@ -87,6 +88,7 @@ void Runtime::scrollBy(int entry, double dy) {
 void Runtime::pointerDown(Point p, double now) {
     advanceTo(now);
     bringUpToDate();
+    pointerHidesRing();
     beginTouch(p);
 }
 
@@ -240,6 +242,7 @@ void Runtime::endSheetDrag(Presentation& top, const Gesture& g) {
 void Runtime::secondaryClick(Point p, double now) {
     advanceTo(now);
     bringUpToDate();
+    pointerHidesRing();
     gesture_.reset();
     selection_.reset();
     if (frontIsClosing()) return;
@@ -271,6 +274,11 @@ void Runtime::wheel(Point p, double dy, double now) {
 void Runtime::key(Key key, double now) {
     advanceTo(now);
     bringUpToDate();
+    if (!keyboardUsed_) {
+        keyboardUsed_ = true;
+        markDirty();  // the focus ring shows
+    }
+    if (keyOnFocus(key)) return;
     Presentation* top = topPresentation();
     if (key == Key::escape || key == Key::enter) {
         keyOnPresentation(key, top);
@@ -290,7 +298,11 @@ void Runtime::key(Key key, double now) {
         case Key::home: scrollBy(entry, -v.scrollOffset); break;
         case Key::end: scrollBy(entry, maxOffset - v.scrollOffset); break;
         case Key::escape:
-        case Key::enter: break;
+        case Key::enter:
+        case Key::tab:
+        case Key::backTab:
+        case Key::space:
+        case Key::copy: break;
     }
 }
 
@@ -338,16 +350,6 @@ bool Runtime::activate(const std::string& place, double now) {
     if (tree_.views[entry].layer.kind != LayerKind::menu) selection_.reset();
     markDirty();
     if (auto action = tree_.views[entry].buttonAction) action();
-    return true;
-}
-
-bool Runtime::focus(const std::string& place, double now) {
-    advanceTo(now);
-    bringUpToDate();
-    if (frontIsClosing()) return false;
-    auto focusable = [](const LaidOutView& v) { return v.isButton || v.selectable; };
-    if (frontEntryAt(place, focusable) < 0) return false;
-    focused_ = place;
     return true;
 }
 

@@ -177,9 +177,11 @@ void Runtime::layoutAlert(Presentation& p, double visibility) {
                            p.alert.message.font(Font::system(kAlertMessageSize))})
                        .padding(kAlertTextInsets));
     const Presentation* self = &p;
+    std::vector<ButtonRole> roles;
     for (const View& action : p.alert.actions) {
         const auto* button = std::get_if<ButtonNode>(&action.node().value);
         if (!button) continue;
+        roles.push_back(button->role);
         // Every button closes the alert after its action.
         auto run = [this, self, action = button->action] {
             if (action) action();
@@ -200,7 +202,14 @@ void Runtime::layoutAlert(Presentation& p, double visibility) {
                 size.width, size.height};
     std::size_t first = tree_.views.size();
     engine_.layout(card, bounds, {}, tree_, layer);
-    for (std::size_t i = first; i < tree_.views.size(); ++i) tree_.views[i].opacity *= visibility;
+    // The rows' buttons keep their actions' roles, so that keyboard focus
+    // can find the cancel button.
+    std::size_t row = 0;
+    for (std::size_t i = first; i < tree_.views.size(); ++i) {
+        auto& v = tree_.views[i];
+        v.opacity *= visibility;
+        if (v.isButton && row < roles.size()) v.buttonRole = roles[row++];
+    }
 }
 
 void Runtime::layoutSheet(Presentation& p) {

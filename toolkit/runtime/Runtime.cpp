@@ -72,8 +72,11 @@ void Runtime::rebuild() {
     }
     dropFinishedPresentations();
     layoutAll();
+    // Focus that moved (into or back out of a presentation) may scroll its
+    // view into sight, which needs the tree laid out again.
+    if (followFocus()) layoutAll();
+    markFocus();
     dirty_ = false;
-    dropLostFocus();
     if (frameObserver_) frameObserver_(tree_);
 }
 
@@ -174,13 +177,6 @@ void Runtime::addScrollIndicators() {
         }
         tree_.views.insert(pos, bar);
     }
-}
-
-// Focus stays only on a focusable view of the front layer.
-void Runtime::dropLostFocus() {
-    if (!focused_) return;
-    auto focusable = [](const LaidOutView& v) { return v.isButton || v.selectable; };
-    if (frontEntryAt(*focused_, focusable) < 0) focused_.reset();
 }
 
 // ---- Time -----------------------------------------------------------------

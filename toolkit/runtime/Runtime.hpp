@@ -21,8 +21,10 @@
 
 namespace ui {
 
-// Keys are the desktop's stand-ins for touch.
-enum class Key { escape, enter, pageUp, pageDown, up, down, home, end };
+// Keys are the desktop's stand-ins for touch, and its full keyboard access:
+// Tab and Shift+Tab (`backTab`) move focus, Space and Return press the
+// focused button, Ctrl+C (`copy`) copies the focused selectable text.
+enum class Key { escape, enter, pageUp, pageDown, up, down, home, end, tab, backTab, space, copy };
 
 struct Viewport {
     Size size{390, 844};
@@ -91,7 +93,9 @@ public:
     bool focus(const std::string& place, double now);
     // The place that has keyboard focus, as of the last tree built: focus
     // stays on a place from frame to frame and is dropped when its view
-    // leaves the front layer (a presentation covering it included).
+    // leaves the front layer. A presentation that opens takes focus (its
+    // cancel button, or its first focusable view), and gives it back to the
+    // view that had it when it closes.
     std::optional<std::string> focusedPlace() const { return focused_; }
 
     // Presentations are up from the moment their flag turns true until it
@@ -129,8 +133,20 @@ private:
     void decorate();
     void addScrollIndicators();
     void captureScrollOffsets();
-    void dropLostFocus();
     void fireDueTimers(double until);
+
+    // Keyboard focus (Focus.cpp).
+    Layer focusLayer();
+    int focusedEntry();
+    std::vector<int> focusOrder();
+    void moveFocus(bool backwards);
+    bool followFocus();
+    bool revealFocused();
+    void markFocus();
+    bool keyOnFocus(Key key);
+    bool pressFocused();
+    void copyFocused();
+    void pointerHidesRing();
 
     // Presentations (Presentations.cpp).
     void syncPresentations();
@@ -178,6 +194,12 @@ private:
     std::function<void(const std::string&)> clipboard_;
     std::function<void(const LayoutTree&)> frameObserver_;
     std::optional<std::string> focused_;
+    // For each open presentation, bottom first: its key and the place that
+    // had focus before it opened, which gets focus back when it closes.
+    std::vector<std::pair<std::string, std::optional<std::string>>> focusReturns_;
+    // The keyboard has been used since the last pointer press: the focus
+    // ring shows.
+    bool keyboardUsed_ = false;
 };
 
 }  // namespace ui

@@ -1,8 +1,8 @@
 #pragma once
 
-// The runtime's private pieces, shared by its three parts: rebuilding and
-// time (Runtime.cpp), presentations (Presentations.cpp) and input
-// (Input.cpp). Nothing outside toolkit/runtime includes this header;
+// The runtime's private pieces, shared by its parts: rebuilding and time
+// (Runtime.cpp), presentations (Presentations.cpp), input (Input.cpp) and
+// keyboard focus (Focus.cpp). Nothing outside toolkit/runtime includes this header;
 // Runtime.hpp is the runtime's public face.
 
 #include <algorithm>

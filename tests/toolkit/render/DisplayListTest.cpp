@@ -95,6 +95,41 @@ TEST(DisplayList, ProminentButtonFillsItsTintedShapeUnderItsLabel) {
     EXPECT_EQ(icon.size, 15);
 }
 
+// The ring goes around the focused button, outside its continuous corners,
+// in its accent made opaque; it is drawn after the rest of the button's
+// layer, so its own layer never covers it and a presentation above does.
+TEST(DisplayList, TheFocusRingFollowsTheFocusedShapeAboveItsLayerOnly) {
+    LayoutTree tree = windowTree();
+    LaidOutView button = roundedFill({200, 400, 150, 34}, Color::pink.opacity(0.62));
+    button.kind = EntryKind::button;
+    button.isButton = true;
+    button.accent = Color::pink.opacity(0.62);
+    button.focused = true;
+    tree.views.push_back(button);
+    tree.views.push_back(textEntry({20, 420, 300, 40}, "later on the screen", resolvedFont(15, 20)));
+    LaidOutView backdrop = entry(EntryKind::rectangle, {0, 0, 390, 844});
+    backdrop.fill = Color::black.opacity(0.4);
+    backdrop.layer = {LayerKind::alert, "a"};
+    tree.views.push_back(backdrop);
+
+    EXPECT_TRUE(record(tree).opsOf<StrokePath>().empty()) << "no keyboard use: no ring";
+    tree.focusRingShown = true;
+    RecordingCanvas canvas = record(tree);
+    auto strokes = canvas.opsOf<StrokePath>();
+    ASSERT_EQ(strokes.size(), 1u);
+    EXPECT_EQ(strokes[0].shape.rect, (Rect{198, 398, 154, 38}));
+    EXPECT_EQ(strokes[0].shape.cornerRadius, 10);
+    EXPECT_EQ(strokes[0].shape.cornerStyle, CornerStyle::continuous);
+    EXPECT_EQ(strokes[0].lineWidth, 2);
+    EXPECT_EQ(strokes[0].style, Style(Color::pink));
+    std::vector<std::size_t> order;
+    for (const DisplayOp& op : canvas.ops) order.push_back(op.index());
+    const std::vector<std::size_t> expected{DisplayOp(FillPath{}).index(), DisplayOp(FillPath{}).index(),
+                                            DisplayOp(DrawText{}).index(), DisplayOp(StrokePath{}).index(),
+                                            DisplayOp(FillPath{}).index()};
+    EXPECT_EQ(order, expected) << "backdrop, button, later text, ring, then the alert";
+}
+
 struct ForegroundCase {
     const char* name;
     std::optional<Style> foreground;
