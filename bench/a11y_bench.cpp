@@ -26,7 +26,7 @@ double threadSeconds() {
 void mirrorFrames(benchmark::State& state, double scrollPerFrame) {
     PangoMeasurer measurer;
     Runtime runtime(dashboard::ContentView(), measurer, Viewport{{390, 844}, 3, {}});
-    a11y::MirrorGeometry geometry{"Norvel Health", 1, 0, 0, ""};
+    a11y::MirrorGeometry geometry{"Norvel Health", 1, 0, 0};
     a11y::AccessibleSnapshot published = a11y::mirror(runtime.tree(), geometry);
     double now = 0, direction = 1;
     std::size_t nodes = 0, publishedCount = 0;

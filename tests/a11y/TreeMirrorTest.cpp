@@ -45,7 +45,7 @@ class TreeMirrorTest : public ::testing::Test {
 
     AccessibleSnapshot snapshot() {
         for (double t = 0; t < 2 && runtime.isAnimating(); t += 0.016) runtime.advanceTo(t);
-        return mirror(runtime.tree(), {"Window", 2, 100, 50, ""});
+        return mirror(runtime.tree(), {"Window", 2, 100, 50});
     }
     static const AccessibleNode* named(const AccessibleSnapshot& s, const std::string& name) {
         for (const auto& n : s.nodes) {

@@ -235,6 +235,57 @@ def case_sheet():
     check("it holds Done", child(sheet, pyatspi.ROLE_PUSH_BUTTON, "Done"))
     beneath = child(frame, pyatspi.ROLE_LABEL, "Norvel Health")
     check("the dashboard beneath is not showing", "showing" not in states(beneath))
+
+    # A keyboard user copies a value: Tab from Done to the first value,
+    # then Ctrl+C.
+    press_keys(frame, "Tab")
+    value = poll(lambda: next((c for c in sheet if c.getRole() == pyatspi.ROLE_LABEL and focused(c)), None))
+    if check("Tab moves focus to a value", value):
+        press_keys(frame, "ctrl+c")
+        copied = poll(lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                                             timeout=10).stdout.decode() == value.name)
+        check("Ctrl+C copies exactly that value", copied, value.name)
+    end(process)
+
+
+def press_keys(frame, *keys):
+    """Keys as a keyboard user types them, into the window under the pointer."""
+    fx, fy, fw, fh = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(fx + fw // 2), str(fy + 8), "key", *keys],
+                   check=True, timeout=10)
+
+
+def focused(o):
+    return o is not None and "focused" in states(o)
+
+
+def case_keyboard():
+    """Focus as a screen reader sees it: Tab reaches the button, Return
+    opens the message with focus on OK, Escape closes it and gives focus
+    back."""
+    start_accessibility_bus()
+    process = launch()
+    app = find_app()
+    if not check("the app is on the desktop", app):
+        return end(process)
+    frame = app[0]
+    button = child(frame, pyatspi.ROLE_PUSH_BUTTON, "Click to Open")
+    events = []
+    pyatspi.Registry.registerEventListener(lambda e: events.append((e.type, e.source_name)),
+                                           "object:state-changed:focused")
+    pump_until(lambda: focused(button), 30, lambda: press_keys(frame, "Tab"))
+    check("Tab focuses \"Click to Open\"", poll(lambda: focused(button)), str(states(button)))
+    check("a focus event announced it", ("object:state-changed:focused", "Click to Open") in events,
+          str(events))
+    press_keys(frame, "Return")
+    alert = poll(lambda: child(frame, pyatspi.ROLE_ALERT))
+    if not check("Return on it shows the alert", alert):
+        return end(process)
+    ok = poll(lambda: child(alert, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    check("focus is on OK", poll(lambda: focused(ok)), str(states(ok) if ok else None))
+    press_keys(frame, "Escape")
+    check("Escape closes the alert", poll(lambda: child(frame, pyatspi.ROLE_ALERT) is None))
+    check("focus is back on \"Click to Open\"", poll(lambda: focused(button)), str(states(button)))
     end(process)
 
 
@@ -249,8 +300,8 @@ def case_hung_bus():
     end(process)
 
 
-CASES = {"dashboard": case_dashboard, "alert": case_alert, "sheet": case_sheet,
-         "hung-bus": case_hung_bus}
+CASES = {"dashboard": case_dashboard, "alert": case_alert, "keyboard": case_keyboard,
+         "sheet": case_sheet, "hung-bus": case_hung_bus}
 try:
     CASES[CASE]()
 except Exception as error:  # a client call that failed is a failed check

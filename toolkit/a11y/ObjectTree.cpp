@@ -64,6 +64,13 @@ void ObjectTree::apply(const AccessibleSnapshot& next) {
         if (parent == application_) continue;
         g_signal_emit_by_name(parent, "children-changed::add", indexIn(parent, object), object);
     }
+    // A view that arrives with focus (an alert's button) is announced as
+    // focused too, or a screen reader would not know where focus went.
+    for (const auto& id : changes.added) {
+        auto node = std::find_if(next.nodes.begin(), next.nodes.end(),
+                                 [&](const AccessibleNode& n) { return n.id == id; });
+        if (node->states & kFocused) atk_object_notify_state_change(objects_[id], ATK_STATE_FOCUSED, TRUE);
+    }
     for (const auto& change : changes.stateChanges) {
         AtkObject* object = objects_[change.id];
         for (auto [bit, state] : kAnnouncedStates) {

@@ -125,7 +125,7 @@ class Mirror {
                             role,
                             std::move(name),
                             v.accessibilityHint.value_or(""),
-                            statesFor(v.layer, onScreen, focusable, isFocused(v)),
+                            statesFor(v.layer, onScreen, focusable, v.focused),
                             toPixels(v.frame, geometry_.pixelsPerPoint),
                             role == Role::label,
                             role == Role::pushButton};
@@ -133,10 +133,6 @@ class Mirror {
             node.description = hintWithin(i);
         }
         s.nodes.push_back(std::move(node));
-    }
-
-    bool isFocused(const LaidOutView& v) const {
-        return !geometry_.focusedPlace.empty() && v.place == geometry_.focusedPlace;
     }
 
     States statesFor(const Layer& layer, bool onScreen, bool focusable, bool focused) const {

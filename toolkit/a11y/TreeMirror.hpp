@@ -17,7 +17,6 @@ struct MirrorGeometry {
     std::string title;          // the frame's name, the window title
     double pixelsPerPoint = 1;  // window coordinates per point
     int windowX = 0, windowY = 0;
-    std::string focusedPlace;  // the view with keyboard focus, if any
 };
 
 AccessibleSnapshot mirror(const LayoutTree& tree, const MirrorGeometry& geometry);

@@ -39,7 +39,7 @@ SdlAccessibility::SdlAccessibility(SDL_Window* window, std::string title,
 
 SdlAccessibility::~SdlAccessibility() = default;
 
-void SdlAccessibility::start(const LayoutTree& tree, const std::optional<std::string>& focused) {
+void SdlAccessibility::start(const LayoutTree& tree) {
     if (bridge_ || wakeEvent_ == static_cast<Uint32>(-1)) return;
     wakeEvent_ = SDL_RegisterEvents(1);
     if (wakeEvent_ == static_cast<Uint32>(-1)) return;
@@ -55,7 +55,7 @@ void SdlAccessibility::start(const LayoutTree& tree, const std::optional<std::st
         SDL_PushEvent(&event);
     };
     bridge_ = a11y::Bridge::start(std::move(options));
-    update(tree, focused);
+    update(tree);
 }
 
 bool SdlAccessibility::handle(const SDL_Event& event, Runtime& runtime, double now) {
@@ -64,9 +64,9 @@ bool SdlAccessibility::handle(const SDL_Event& event, Runtime& runtime, double n
     return true;
 }
 
-void SdlAccessibility::update(const LayoutTree& tree, const std::optional<std::string>& focused) {
+void SdlAccessibility::update(const LayoutTree& tree) {
     if (!bridge_ || !bridge_->wantsSnapshots()) return;
-    a11y::MirrorGeometry geometry{title_, coordinatesPerPoint_, 0, 0, focused.value_or("")};
+    a11y::MirrorGeometry geometry{title_, coordinatesPerPoint_, 0, 0};
     SDL_GetWindowPosition(window_, &geometry.windowX, &geometry.windowY);
     a11y::AccessibleSnapshot snapshot = a11y::mirror(tree, geometry);
     if (snapshot == published_) return;

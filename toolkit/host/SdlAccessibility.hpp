@@ -8,7 +8,6 @@
 #include <SDL.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "toolkit/a11y/AccessibleTree.hpp"
@@ -34,12 +33,12 @@ class SdlAccessibility {
 
     // After the first frame, `tree`: discovery starts on the bridge's thread,
     // and the bridge gets that frame's objects to start with.
-    void start(const LayoutTree& tree, const std::optional<std::string>& focused);
+    void start(const LayoutTree& tree);
     // True for the bridge's wake-up event, which is then handled.
     bool handle(const SDL_Event& event, Runtime& runtime, double now);
     // After each new laid-out tree (the runtime's frame observer), and when
-    // the window moved. `focused` is the place with keyboard focus.
-    void update(const LayoutTree& tree, const std::optional<std::string>& focused);
+    // the window moved.
+    void update(const LayoutTree& tree);
 
   private:
     SDL_Window* window_;

@@ -87,7 +87,7 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     // microseconds, and the bridge is told only what changed.
     SdlHost* self = host.get();
     host->runtime_->setFrameObserver([self](const LayoutTree& tree) {
-        self->accessibility_->update(tree, self->runtime_->focusedPlace());
+        self->accessibility_->update(tree);
     });
     host->runtime_->setClipboardWriter(
         [](const std::string& text) { SDL_SetClipboardText(text.c_str()); });
@@ -163,7 +163,7 @@ void SdlHost::handle(const SDL_Event& event) {
                     break;
                 case SDL_WINDOWEVENT_MOVED:
                     // Screen readers ask for extents on the screen.
-                    accessibility_->update(runtime_->tree(), runtime_->focusedPlace());
+                    accessibility_->update(runtime_->tree());
                     break;
                 default:
                     break;
@@ -261,7 +261,7 @@ int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
     // Only now, so that finding the bus can never delay the first frame.
-    accessibility_->start(runtime_->tree(), runtime_->focusedPlace());
+    accessibility_->start(runtime_->tree());
     while (!quit_) {
         // Sleep until input, the next gesture timer, or the next frame of an
         // animation: an idle window wakes for nothing.
