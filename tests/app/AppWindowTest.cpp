@@ -140,7 +140,7 @@ TEST_F(AppWindow, OpensOnTheDashboardAsTheSnapshotToolRendersIt) {
     EXPECT_LT(waitToLookLike(dashboard), 0.01);
 }
 
-TEST_F(AppWindow, ATwoSecondPressOnTheBadgeOpensTheSheetAndAHalfSecondOneDoesNot) {
+TEST_F(AppWindow, TwoSecondsOnTheBadgeOpenTheSheetHalfASecondDoesNot) {
     Expected dashboard = expect("");
     auto badge = dashboard.badge();
     ASSERT_TRUE(badge);
@@ -226,7 +226,7 @@ TEST_F(AppSheet, ASwipeDownClosesIt) {
     EXPECT_LT(waitToLookLike(expect("")), 0.01);
 }
 
-TEST_F(AppSheet, CopyingThePatientCacheRealmPutsExactlyItsValueOnTheClipboard) {
+TEST_F(AppSheet, CopyingTheCacheRealmPutsExactlyItsValueOnTheClipboard) {
     auto value = sheet.frameOf("patient-summary-cache-v2");
     ASSERT_TRUE(value);
     // Touch and hold opens the Copy menu; where it appears comes from the

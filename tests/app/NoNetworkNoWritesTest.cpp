@@ -216,7 +216,7 @@ TEST_P(NoNetworkNoWritesSession, WithBothPresentations) {
 }
 
 INSTANTIATE_TEST_SUITE_P(App, NoNetworkNoWritesSession,
-                         ::testing::Values(Run{"Alone", false}, Run{"WithAScreenReader", true}),
+                         ::testing::Values(Run{"Alone", false}, Run{"ScreenReader", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

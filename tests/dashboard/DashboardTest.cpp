@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(Dashboard, SectionsStackInOrderTwentyFourPointsApartInsideTwentyPointMargins) {
+TEST_F(Dashboard, SectionsStackTwentyFourApartInsideTwentyPointMargins) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
     // The section stack is the VStack directly inside the scroll view.
@@ -196,7 +196,7 @@ TEST_F(Dashboard, TwoColumnGridAt350HasTheThirdCardAloneTwelveBelow) {
     EXPECT_EQ(std::get<Color>(*findText(tree, "120/80")->foreground), Color::white);
 }
 
-TEST_F(Dashboard, AppointmentRowsHaveAFiftyFourPointTimeColumnAndTitlesEightyFourIn) {
+TEST_F(Dashboard, AppointmentRowsHaveA54PointTimeColumnAndTitles84In) {
     auto runtime = open(ContentView());
     const auto& tree = runtime->tree();
     const LaidOutView* card = nullptr;

@@ -174,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(Zones, AgeTest,
 
 class BirthdayBoundaryTest : public testing::TestWithParam<const char*> {};
 
-TEST_P(BirthdayBoundaryTest, NextYearStartsAtLocalMidnight) {
+TEST_P(BirthdayBoundaryTest, NextYearAtLocalMidnight) {
     testsupport::TimeZoneScope scope(GetParam());
     const PatientBootstrap record = bornOn("1990-12-09");
     const double midnight = localMidnight({2026, 12, 9});

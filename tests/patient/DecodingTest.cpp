@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"})"s + '\0',
                  Kind::dataCorrupted, "", "AfterTheDocument"},
         Rejected{R"({"patientName":"N","dateOfBirth":"d","clinic":"c"})"s + '\0' + "]} junk",
-                 Kind::dataCorrupted, "", "AfterTheDocumentBeforeGarbage"}),
+                 Kind::dataCorrupted, "", "BeforeTrailingGarbage"}),
     [](const testing::TestParamInfo<Rejected>& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(

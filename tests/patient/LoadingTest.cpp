@@ -141,7 +141,7 @@ std::vector<Row> rows() {
          testsupport::kFallback},
         {"HundredThousandDeepArray",
          [] { return text(base64(testsupport::deeplyNested(100'000))); }, testsupport::kFallback},
-        {"HundredThousandDeepExtraMember",
+        {"DeeplyNestedExtraMember",
          [] {
              return text(base64(
                  R"({"patientName":"Jane Roe","dateOfBirth":"1990-12-09","clinic":"L","x":)" +
@@ -172,9 +172,9 @@ std::vector<std::uint8_t> serialise(plist_t root, Format format) {
     return bytes;
 }
 
-class LoadingTableTest : public testing::TestWithParam<std::tuple<Row, Format>> {};
+class LoadingTable : public testing::TestWithParam<std::tuple<Row, Format>> {};
 
-TEST_P(LoadingTableTest, YieldsTheDecodedRecordOrTheWholeFallback) {
+TEST_P(LoadingTable, RecordOrWholeFallback) {
     const auto& [row, format] = GetParam();
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, "CFBundleName", plist_new_string("Norvel Health"));
@@ -187,10 +187,10 @@ TEST_P(LoadingTableTest, YieldsTheDecodedRecordOrTheWholeFallback) {
     EXPECT_EQ(bundle.infoDictionaryReadCount(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LoadingTableTest,
+INSTANTIATE_TEST_SUITE_P(Table, LoadingTable,
                          testing::Combine(testing::ValuesIn(rows()),
                                           testing::Values(Format::xml, Format::binary)),
-                         [](const testing::TestParamInfo<LoadingTableTest::ParamType>& info) {
+                         [](const testing::TestParamInfo<LoadingTable::ParamType>& info) {
                              return std::get<0>(info.param).name +
                                     (std::get<1>(info.param) == Format::xml ? "Xml" : "Binary");
                          });

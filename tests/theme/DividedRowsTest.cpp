@@ -27,7 +27,7 @@ void PrintTo(const DividerCase& c, std::ostream* out) {
 
 class DividerRule : public ::testing::TestWithParam<DividerCase> {};
 
-TEST_P(DividerRule, FollowsEveryRowWhoseIdDiffersFromTheLastRows) {
+TEST_P(DividerRule, FollowsRowsWhoseIdIsNotTheLasts) {
     const auto& [name, ids, followed] = GetParam();
     std::vector<Row> rows;
     for (int id : ids) rows.push_back({id});
@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DividerCase{"oneRow", {7}, {false}},
                       // Only the id counts, not the place: an earlier row
                       // with the last row's id gets no divider either.
-                      DividerCase{"earlierRowSharesTheLastId", {4, 5, 4}, {false, true, false}}),
+                      DividerCase{"earlierRowHasTheLastId", {4, 5, 4}, {false, true, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DividerRule, AnEmptyListHasNoLastIdSoEveryRowDiffersFromIt) {

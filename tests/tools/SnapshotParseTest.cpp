@@ -32,7 +32,7 @@ struct BadLine {
 
 class SnapshotScriptErrors : public ::testing::TestWithParam<BadLine> {};
 
-TEST_P(SnapshotScriptErrors, NameTheFirstBadLineAndKeepNoCommands) {
+TEST_P(SnapshotScriptErrors, NameTheFirstBadLineKeepNoCommands) {
     auto s = parseScript(GetParam().script);
     ASSERT_TRUE(s.error);
     EXPECT_EQ(s.error->line, GetParam().line);

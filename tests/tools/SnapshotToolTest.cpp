@@ -208,7 +208,7 @@ struct ErrorCase {
 
 class SnapshotToolErrors : public SnapshotTool, public ::testing::WithParamInterface<ErrorCase> {};
 
-TEST_P(SnapshotToolErrors, ExitTwoWithOneLineNamingTheCulprit) {
+TEST_P(SnapshotToolErrors, ExitTwoNamingTheCulprit) {
     auto c = GetParam();
     std::string args = c.args;
     if (*c.script) args += " --script " + write("s.txt", c.script).string();

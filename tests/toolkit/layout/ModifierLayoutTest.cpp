@@ -83,7 +83,7 @@ TEST_F(ModifierLayout, FixedSizeAsksForTheIdealSizeOnItsAxes) {
     EXPECT_EQ(sizeOf(Text::verbatim(text).fixedSize(), {40, 20}), (Size{14 * 8.5, 22}));
 }
 
-TEST_F(ModifierLayout, BackgroundAndOverlayTakeTheModifiedSizeAndBracketItsEntries) {
+TEST_F(ModifierLayout, BackgroundAndOverlayTakeItsSizeAndBracketItsEntries) {
     const Color fill = Color::white.opacity(0.08), line = Color::white.opacity(0.12);
     View view = VStack({Text::verbatim("abc")})
                     .padding(10)
@@ -108,7 +108,7 @@ TEST_F(ModifierLayout, BackgroundAndOverlayTakeTheModifiedSizeAndBracketItsEntri
     EXPECT_EQ(withText(text, "aaaaaaaaaa").frame, (Rect{3, 7, 34, 66}));
 }
 
-TEST_F(ModifierLayout, BackgroundIgnoringTheSafeAreaRunsToTheWindowEdgesItTouches) {
+TEST_F(ModifierLayout, BackgroundIgnoringTheSafeAreaRunsToTheEdgesItTouches) {
     const EdgeInsets safe{47, 0, 34, 0};
     LayoutTree full = layout(Rectangle().background(Color::blue, Edges::all), {390, 844}, safe);
     EXPECT_EQ(full.views[0].frame, (Rect{0, 0, 390, 844}));

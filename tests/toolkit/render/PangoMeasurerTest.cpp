@@ -33,7 +33,7 @@ class MeasurerWrapping : public testing::TestWithParam<StyleCase> {
     PangoMeasurer measurer;
 };
 
-TEST_P(MeasurerWrapping, UnwrappedTextIsOneLineOfTheStylesHeight) {
+TEST_P(MeasurerWrapping, OneLineIsTheStylesHeight) {
     TextMetrics m = measurer.measure(kDisclaimer, font(), std::nullopt, 0);
     EXPECT_EQ(m.lineCount, 1);
     EXPECT_DOUBLE_EQ(m.size.height, GetParam().lineHeight);

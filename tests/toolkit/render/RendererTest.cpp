@@ -87,7 +87,7 @@ LayoutTree transparentTree(double width = 200, double height = 200, double scale
 
 class DashboardBackground : public testing::TestWithParam<bool> {};
 
-TEST_P(DashboardBackground, RunsFromTheFirstColourToTheLast) {
+TEST_P(DashboardBackground, RunsFromFirstColourToLast) {
     Renderer renderer({390, 844}, 3);
     renderer.canvas().setBackdropFastPath(GetParam());
     ASSERT_TRUE(renderer.render(windowTree()));

@@ -37,7 +37,7 @@ struct SymbolCase {
 
 class SymbolTable : public testing::TestWithParam<SymbolCase> {};
 
-TEST_P(SymbolTable, MapsToTheNamedIconAndTheFontHasIt) {
+TEST_P(SymbolTable, MapsToAGlyphTheFontHas) {
     std::optional<char32_t> codepoint = symbolCodepoint(GetParam().systemName);
     ASSERT_TRUE(codepoint.has_value());
     if (materialNames().empty()) GTEST_SKIP() << "icon font name list not installed";
