@@ -69,6 +69,18 @@ def find_app():
     return poll(found)
 
 
+def start_app():
+    """The app on a desktop whose accessibility bus is up: its process and
+    its frame (None, with the failure reported, when it never shows)."""
+    start_accessibility_bus()
+    process = launch()
+    app = find_app()
+    if not check("the app is on the desktop", app):
+        end(process)
+        return process, None
+    return process, app[0]
+
+
 def states(o):
     return sorted(pyatspi.stateToString(s) for s in o.getState().getStates())
 
@@ -123,12 +135,9 @@ def pump_until(condition, timeout, action):
 
 
 def case_dashboard():
-    start_accessibility_bus()
-    process = launch()
-    app = find_app()
-    if not check("the app is on the desktop", app):
-        return end(process)
-    frame = app[0]
+    process, frame = start_app()
+    if frame is None:
+        return
     check("it holds one frame named after the window", frame.getRole() == pyatspi.ROLE_FRAME
           and frame.name == TITLE, f"{frame.getRoleName()} {frame.name!r}")
     describe(frame)
@@ -154,12 +163,9 @@ def case_dashboard():
 
 
 def case_alert():
-    start_accessibility_bus()
-    process = launch()
-    app = find_app()
-    if not check("the app is on the desktop", app):
-        return end(process)
-    frame = app[0]
+    process, frame = start_app()
+    if frame is None:
+        return
     button = child(frame, pyatspi.ROLE_PUSH_BUTTON, "Click to Open")
     events = []
     pyatspi.Registry.registerEventListener(lambda e: events.append(e.type), "object:children-changed")
@@ -213,12 +219,9 @@ def badge_point():
 
 
 def case_sheet():
-    start_accessibility_bus()
-    process = launch()
-    app = find_app()
-    if not check("the app is on the desktop", app):
-        return end(process)
-    frame = app[0]
+    process, frame = start_app()
+    if frame is None:
+        return
     bx, by = badge_point()
     fx, fy, _, _ = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(int(fx + bx)), str(int(fy + by)), "mousedown", "1"],
@@ -263,12 +266,9 @@ def case_keyboard():
     """Focus as a screen reader sees it: Tab reaches the button, Return
     opens the message with focus on OK, Escape closes it and gives focus
     back."""
-    start_accessibility_bus()
-    process = launch()
-    app = find_app()
-    if not check("the app is on the desktop", app):
-        return end(process)
-    frame = app[0]
+    process, frame = start_app()
+    if frame is None:
+        return
     button = child(frame, pyatspi.ROLE_PUSH_BUTTON, "Click to Open")
     events = []
     pyatspi.Registry.registerEventListener(lambda e: events.append((e.type, e.source_name)),

@@ -178,11 +178,16 @@ AtkLayer getLayer(AtkComponent* component) {
     return ATK_LAYER_WIDGET;
 }
 
-gboolean grabFocus(AtkComponent* component) {
-    const Data& data = dataOf(component);
-    if (data.defunct || !(data.node.states & kFocusable)) return FALSE;
-    data.context->request({Request::Kind::focus, data.node.id});
+// What a client asks of an object runs later on the UI thread, never inside
+// the D-Bus dispatch, and only while the object can take it.
+gboolean request(const Data& data, AccessibleState needed, Request::Kind kind) {
+    if (data.defunct || !(data.node.states & needed)) return FALSE;
+    data.context->request({kind, data.node.id});
     return TRUE;
+}
+
+gboolean grabFocus(AtkComponent* component) {
+    return request(dataOf(component), kFocusable, Request::Kind::focus);
 }
 
 void componentInit(AtkComponentIface* iface) {
@@ -204,13 +209,8 @@ const gchar* actionDescription(AtkAction*, gint i) {
     return i == 0 ? "Presses the button" : nullptr;
 }
 
-// The click runs later on the UI thread, never inside the D-Bus dispatch,
-// and only on a button that takes input now.
 gboolean doAction(AtkAction* action, gint i) {
-    const Data& data = dataOf(action);
-    if (i != 0 || data.defunct || !(data.node.states & kSensitive)) return FALSE;
-    data.context->request({Request::Kind::click, data.node.id});
-    return TRUE;
+    return i == 0 ? request(dataOf(action), kSensitive, Request::Kind::click) : FALSE;
 }
 
 void actionInit(AtkActionIface* iface) {
