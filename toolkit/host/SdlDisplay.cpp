@@ -1,6 +1,7 @@
 #include "toolkit/host/SdlDisplay.hpp"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,20 @@ namespace {
 
 bool isSet(const char* value) {
     return value && *value;
+}
+
+XErrorHandler gPreviousX11ErrorHandler = nullptr;
+
+// Another client's window may go at any moment, and a request naming it
+// then fails with BadWindow however carefully it was made: a clipboard
+// reader that gives up before SDL answers it, or SDL's wake-up message to
+// our own window when another thread wakes the loop just as the window is
+// closed and destroyed. Such a request has nobody left to serve, so the
+// error is dropped, as desktop toolkits do, instead of letting Xlib's
+// default handler end the app with exit code 1.
+int ignoreWindowsThatAreGone(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow) return 0;
+    return gPreviousX11ErrorHandler ? gPreviousX11ErrorHandler(display, error) : 0;
 }
 
 }  // namespace
@@ -78,6 +93,13 @@ void prepareSdlVideo(const std::string& driver) {
     // once without a socket, so the app's only connection is the display.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
+}
+
+void tolerateX11WindowsThatAreGone() {
+    XErrorHandler previous = XSetErrorHandler(ignoreWindowsThatAreGone);
+    // A second host in the same process must not make the handler its own
+    // predecessor.
+    if (previous != ignoreWindowsThatAreGone) gPreviousX11ErrorHandler = previous;
 }
 
 std::string noDisplayMessage(const std::string& program, const std::string& detail) {

@@ -31,6 +31,13 @@ bool isOnScreenDriver(const char* currentDriver);
 // software-presented window on `driver`. Call before SDL_Init.
 void prepareSdlVideo(const std::string& driver);
 
+// Makes Xlib's errors about windows that no longer exist harmless to the
+// whole process; every other X error still goes to the handler that was
+// there before (Xlib's own ends the process). Call before SDL_Init, so
+// that SDL's handler passes such errors on to this one, and SDL puts this
+// one back when it closes its display connections.
+void tolerateX11WindowsThatAreGone();
+
 // The one line printed when there is no display. `detail` says why.
 std::string noDisplayMessage(const std::string& program, const std::string& detail);
 

@@ -45,6 +45,7 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     std::string sessionBusAddress = session ? session : "";
     prepareSdlVideo(driver);
+    if (driver == "x11") tolerateX11WindowsThatAreGone();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = {true, driver + ": " + SDL_GetError()};
         SDL_Quit();
