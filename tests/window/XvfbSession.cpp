@@ -554,6 +554,21 @@ std::optional<std::string> XvfbSession::clipboard(double timeoutSeconds) {
     return r.out;
 }
 
+bool XvfbSession::askForClipboardAndVanish() {
+    Display* dpy = XOpenDisplay(display_.c_str());
+    if (!dpy) return false;
+    Window reader = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
+    Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
+    Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+    Atom property = XInternAtom(dpy, "NORVEL_TEST_CLIPBOARD", False);
+    bool owned = XGetSelectionOwner(dpy, clipboard) != None;
+    XConvertSelection(dpy, clipboard, utf8, property, reader, CurrentTime);
+    XDestroyWindow(dpy, reader);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+    return owned;
+}
+
 std::optional<Image> XvfbSession::screenshot() {
     std::string target = window_.id ? std::to_string(window_.id) : "root";
     CommandResult r = x({"import", "-silent", "-window", target, "-depth", "8", "ppm:-"}, 20);

@@ -168,6 +168,11 @@ class XvfbSession {
     // The CLIPBOARD selection's text, or empty when nobody owns it.
     std::optional<std::string> clipboard(double timeoutSeconds = 5);
 
+    // Asks for the CLIPBOARD selection from a window that is destroyed
+    // at once, as a clipboard reader that gives up or quits does: the
+    // owner's answer then names a window that is gone.
+    bool askForClipboardAndVanish();
+
     // The current window's pixels, or the whole screen.
     std::optional<Image> screenshot();
     bool screenshotPng(const std::string& path);
