@@ -82,9 +82,9 @@ void prepareSdlVideo(const std::string& driver) {
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 
-    // SDL's own SIGINT and SIGTERM handlers turn the signals into SDL_QUIT,
-    // which the event loop wakes for and ends on with exit code 0.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+    // SIGINT and SIGTERM are the host's business (QuitOnSignals): SDL's own
+    // handlers could miss waking an idle loop.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
     // SDL asks the session bus for an input-method context (IBus) and the
     // system bus for real-time scheduling whenever libdbus is installed,
@@ -100,6 +100,42 @@ void tolerateX11WindowsThatAreGone() {
     // A second host in the same process must not make the handler its own
     // predecessor.
     if (previous != ignoreWindowsThatAreGone) gPreviousX11ErrorHandler = previous;
+}
+
+QuitOnSignals::QuitOnSignals() {
+    sigemptyset(&signals_);
+    sigaddset(&signals_, SIGINT);
+    sigaddset(&signals_, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals_, &previousMask_);
+}
+
+QuitOnSignals::~QuitOnSignals() {
+    {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+    }
+    if (thread_.joinable()) {
+        // Aimed at the waiting thread alone, this only ends its wait.
+        pthread_kill(thread_.native_handle(), SIGTERM);
+        thread_.join();
+    }
+    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+}
+
+void QuitOnSignals::start() {
+    if (!thread_.joinable()) thread_ = std::thread([this] { waitForSignals(); });
+}
+
+void QuitOnSignals::waitForSignals() {
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&signals_, &signal) != 0) continue;
+        std::lock_guard lock(mutex_);
+        if (!open_) return;
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
 }
 
 std::string noDisplayMessage(const std::string& program, const std::string& detail) {
