@@ -168,10 +168,12 @@ class XvfbSession {
     // The CLIPBOARD selection's text, or empty when nobody owns it.
     std::optional<std::string> clipboard(double timeoutSeconds = 5);
 
-    // Asks for the CLIPBOARD selection from a window that is destroyed
-    // at once, as a clipboard reader that gives up or quits does: the
-    // owner's answer then names a window that is gone.
-    bool askForClipboardAndVanish();
+    // Asks for the CLIPBOARD selection from a window that is destroyed at
+    // once, as a clipboard reader that gives up or quits does, so that the
+    // owner's answer names a window that is gone; then asks again from a
+    // window that stays and returns the text that answer brings. The owner
+    // answers in order, so the first answer has been sent by then.
+    std::optional<std::string> clipboardAfterAVanishedReader(double timeoutSeconds);
 
     // The current window's pixels, or the whole screen.
     std::optional<Image> screenshot();
