@@ -82,6 +82,12 @@ void prepareSdlVideo(const std::string& driver) {
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 
+    // A press that gives the window the focus is a press like any other,
+    // as a tap on a phone is. SDL would drop a press it handles within
+    // 10 ms of handling the focus change, which on a busy machine is any
+    // press that came soon after, however much later it is handled.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+
     // SIGINT and SIGTERM are the host's business (QuitOnSignals): SDL's own
     // handlers could miss waking an idle loop.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
