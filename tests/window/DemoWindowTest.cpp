@@ -146,6 +146,11 @@ TEST_F(DemoWindow, AClickOpensTheAlertAndReturnClosesIt) {
     EXPECT_TRUE(near(emptyPixel(), kBackdrop));
 }
 
+TEST_F(DemoWindow, AClickThatFocusesTheWindowCountsToo) {
+    ASSERT_TRUE(x.focusElsewhereThenClick(at("open-alert")));
+    EXPECT_TRUE(waitFor([&] { return report.alert; }, kPatience)) << "the click was dropped";
+}
+
 TEST_F(DemoWindow, OkClosesTheAlert) {
     ASSERT_TRUE(x.click(at("open-alert")));
     ASSERT_TRUE(

@@ -531,6 +531,17 @@ bool XvfbSession::key(const std::string& keysym) {
     return xdotool({"key", keysym});
 }
 
+bool XvfbSession::focusElsewhereThenClick(WindowPoint p) {
+    auto [sx, sy] = toScreen(p);
+    if (!xdotool({"mousemove", std::to_string(sx), std::to_string(sy)})) return false;
+    Display* dpy = XOpenDisplay(display_.c_str());
+    if (!dpy) return false;
+    XSetInputFocus(dpy, DefaultRootWindow(dpy), RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+    return xdotool({"windowfocus", std::to_string(window_.id), "click", "1"});
+}
+
 bool XvfbSession::closeWindow() {
     Display* dpy = XOpenDisplay(display_.c_str());
     if (!dpy) return false;

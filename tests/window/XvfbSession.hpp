@@ -159,7 +159,10 @@ class XvfbSession {
     bool click(WindowPoint p, int button = 1);
     // Presses at `p`, keeps the button down for `seconds`, releases.
     bool hold(WindowPoint p, double seconds);
-    bool key(const std::string& keysym);  // xdotool names: Escape, Return, Page_Down...
+    bool key(const std::string& keysym);
+    // Gives the focus away from the window, then gives it back and clicks
+    // at once, as a click on an unfocused window does.
+    bool focusElsewhereThenClick(WindowPoint p);  // xdotool names: Escape, Return, Page_Down...
 
     // Asks the window to close, as a window manager's close button does
     // (a WM_DELETE_WINDOW message).
