@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cmath>
@@ -530,6 +531,17 @@ bool XvfbSession::key(const std::string& keysym) {
     return xdotool({"key", keysym});
 }
 
+bool XvfbSession::focusElsewhereThenClick(WindowPoint p) {
+    auto [sx, sy] = toScreen(p);
+    if (!xdotool({"mousemove", std::to_string(sx), std::to_string(sy)})) return false;
+    Display* dpy = XOpenDisplay(display_.c_str());
+    if (!dpy) return false;
+    XSetInputFocus(dpy, DefaultRootWindow(dpy), RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+    return xdotool({"windowfocus", std::to_string(window_.id), "click", "1"});
+}
+
 bool XvfbSession::closeWindow() {
     Display* dpy = XOpenDisplay(display_.c_str());
     if (!dpy) return false;
@@ -552,6 +564,46 @@ std::optional<std::string> XvfbSession::clipboard(double timeoutSeconds) {
     CommandResult r = x({"xclip", "-o", "-selection", "clipboard"}, timeoutSeconds);
     if (r.exitCode != 0) return std::nullopt;
     return r.out;
+}
+
+std::optional<std::string> XvfbSession::clipboardAfterAVanishedReader(double timeoutSeconds) {
+    Display* dpy = XOpenDisplay(display_.c_str());
+    if (!dpy) return std::nullopt;
+    // The connection stays open throughout, so no later client can be
+    // given the vanished window's number and take its answer.
+    std::unique_ptr<Display, int (*)(Display*)> owner(dpy, XCloseDisplay);
+    Atom clipboard = XInternAtom(dpy, "CLIPBOARD", False);
+    Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+    Atom property = XInternAtom(dpy, "NORVEL_TEST_CLIPBOARD", False);
+    if (XGetSelectionOwner(dpy, clipboard) == None) return std::nullopt;
+    Window root = DefaultRootWindow(dpy);
+    Window gone = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);
+    XConvertSelection(dpy, clipboard, utf8, property, gone, CurrentTime);
+    XDestroyWindow(dpy, gone);
+    Window reader = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);
+    XConvertSelection(dpy, clipboard, utf8, property, reader, CurrentTime);
+    XFlush(dpy);
+
+    double deadline = steadyMs() + timeoutSeconds * 1000;
+    XEvent event{};
+    while (!XCheckTypedWindowEvent(dpy, reader, SelectionNotify, &event)) {
+        double left = deadline - steadyMs();
+        pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
+        if (left <= 0) return std::nullopt;
+        poll(&fd, 1, static_cast<int>(std::ceil(std::min(left, 100.0))));
+    }
+    if (event.xselection.property == None) return std::nullopt;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, reader, property, 0, 1 << 16, False, AnyPropertyType, &type,
+                           &format, &count, &after, &data) != Success) {
+        return std::nullopt;
+    }
+    std::string text = data ? std::string(reinterpret_cast<char*>(data), count) : std::string();
+    if (data) XFree(data);
+    return text;
 }
 
 std::optional<Image> XvfbSession::screenshot() {

@@ -159,7 +159,10 @@ class XvfbSession {
     bool click(WindowPoint p, int button = 1);
     // Presses at `p`, keeps the button down for `seconds`, releases.
     bool hold(WindowPoint p, double seconds);
-    bool key(const std::string& keysym);  // xdotool names: Escape, Return, Page_Down...
+    bool key(const std::string& keysym);
+    // Gives the focus away from the window, then gives it back and clicks
+    // at once, as a click on an unfocused window does.
+    bool focusElsewhereThenClick(WindowPoint p);  // xdotool names: Escape, Return, Page_Down...
 
     // Asks the window to close, as a window manager's close button does
     // (a WM_DELETE_WINDOW message).
@@ -167,6 +170,13 @@ class XvfbSession {
 
     // The CLIPBOARD selection's text, or empty when nobody owns it.
     std::optional<std::string> clipboard(double timeoutSeconds = 5);
+
+    // Asks for the CLIPBOARD selection from a window that is destroyed at
+    // once, as a clipboard reader that gives up or quits does, so that the
+    // owner's answer names a window that is gone; then asks again from a
+    // window that stays and returns the text that answer brings. The owner
+    // answers in order, so the first answer has been sent by then.
+    std::optional<std::string> clipboardAfterAVanishedReader(double timeoutSeconds);
 
     // The current window's pixels, or the whole screen.
     std::optional<Image> screenshot();

@@ -37,7 +37,13 @@ SdlAccessibility::SdlAccessibility(SDL_Window* window, std::string title,
       sessionBusAddress_(std::move(sessionBusAddress)),
       coordinatesPerPoint_(coordinatesPerPoint) {}
 
-SdlAccessibility::~SdlAccessibility() = default;
+SdlAccessibility::~SdlAccessibility() {
+    {
+        std::lock_guard lock(wakeGate_->mutex);
+        wakeGate_->open = false;
+    }
+    bridge_.reset();
+}
 
 void SdlAccessibility::start(const LayoutTree& tree) {
     if (bridge_ || wakeEvent_ == static_cast<Uint32>(-1)) return;
@@ -49,7 +55,9 @@ void SdlAccessibility::start(const LayoutTree& tree) {
                        sessionBusAddress_};
     options.hasRuntimeDir = !environment("XDG_RUNTIME_DIR").empty();
     Uint32 type = wakeEvent_;
-    options.wake = [type] {
+    options.wake = [type, gate = wakeGate_] {
+        std::lock_guard lock(gate->mutex);
+        if (!gate->open) return;
         SDL_Event event{};
         event.type = type;
         SDL_PushEvent(&event);

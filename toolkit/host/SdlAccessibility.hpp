@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "toolkit/a11y/AccessibleTree.hpp"
@@ -41,11 +42,22 @@ class SdlAccessibility {
     void update(const LayoutTree& tree);
 
   private:
+    // Whether the bridge's thread may still wake the loop. The bridge's
+    // thread can outlive this object (its end is waited for only briefly),
+    // and a wake-up that reached SDL while the window is destroyed or SDL
+    // shut down would touch what is already gone; closing the gate waits
+    // for a wake-up under way and refuses every later one.
+    struct WakeGate {
+        std::mutex mutex;
+        bool open = true;
+    };
+
     SDL_Window* window_;
     std::string title_;
     std::string sessionBusAddress_;
     double coordinatesPerPoint_;
     Uint32 wakeEvent_ = 0;
+    std::shared_ptr<WakeGate> wakeGate_ = std::make_shared<WakeGate>();
     std::unique_ptr<a11y::Bridge> bridge_;
     a11y::AccessibleSnapshot published_;
 };

@@ -1,6 +1,7 @@
 #include "toolkit/host/SdlDisplay.hpp"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,20 @@ namespace {
 
 bool isSet(const char* value) {
     return value && *value;
+}
+
+XErrorHandler gPreviousX11ErrorHandler = nullptr;
+
+// Another client's window may go at any moment, and a request naming it
+// then fails with BadWindow however carefully it was made: a clipboard
+// reader that gives up before SDL answers it, or SDL's wake-up message to
+// our own window when another thread wakes the loop just as the window is
+// closed and destroyed. Such a request has nobody left to serve, so the
+// error is dropped, as desktop toolkits do, instead of letting Xlib's
+// default handler end the app with exit code 1.
+int ignoreWindowsThatAreGone(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow) return 0;
+    return gPreviousX11ErrorHandler ? gPreviousX11ErrorHandler(display, error) : 0;
 }
 
 }  // namespace
@@ -67,9 +82,15 @@ void prepareSdlVideo(const std::string& driver) {
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
 
-    // SDL's own SIGINT and SIGTERM handlers turn the signals into SDL_QUIT,
-    // which the event loop wakes for and ends on with exit code 0.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+    // A press that gives the window the focus is a press like any other,
+    // as a tap on a phone is. SDL would drop a press it handles within
+    // 10 ms of handling the focus change, which on a busy machine is any
+    // press that came soon after, however much later it is handled.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+
+    // SIGINT and SIGTERM are the host's business (QuitOnSignals): SDL's own
+    // handlers could miss waking an idle loop.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 
     // SDL asks the session bus for an input-method context (IBus) and the
     // system bus for real-time scheduling whenever libdbus is installed,
@@ -78,6 +99,49 @@ void prepareSdlVideo(const std::string& driver) {
     // once without a socket, so the app's only connection is the display.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "disabled:", 1);
+}
+
+void tolerateX11WindowsThatAreGone() {
+    XErrorHandler previous = XSetErrorHandler(ignoreWindowsThatAreGone);
+    // A second host in the same process must not make the handler its own
+    // predecessor.
+    if (previous != ignoreWindowsThatAreGone) gPreviousX11ErrorHandler = previous;
+}
+
+QuitOnSignals::QuitOnSignals() {
+    sigemptyset(&signals_);
+    sigaddset(&signals_, SIGINT);
+    sigaddset(&signals_, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals_, &previousMask_);
+}
+
+QuitOnSignals::~QuitOnSignals() {
+    {
+        std::lock_guard lock(mutex_);
+        open_ = false;
+    }
+    if (thread_.joinable()) {
+        // Aimed at the waiting thread alone, this only ends its wait.
+        pthread_kill(thread_.native_handle(), SIGTERM);
+        thread_.join();
+    }
+    pthread_sigmask(SIG_SETMASK, &previousMask_, nullptr);
+}
+
+void QuitOnSignals::start() {
+    if (!thread_.joinable()) thread_ = std::thread([this] { waitForSignals(); });
+}
+
+void QuitOnSignals::waitForSignals() {
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&signals_, &signal) != 0) continue;
+        std::lock_guard lock(mutex_);
+        if (!open_) return;
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
 }
 
 std::string noDisplayMessage(const std::string& program, const std::string& detail) {

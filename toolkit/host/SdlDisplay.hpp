@@ -7,7 +7,11 @@
 // a real display or a clear message, a plain software surface, and no
 // connection beyond the display's.
 
+#include <signal.h>
+
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace ui {
 
@@ -30,6 +34,41 @@ bool isOnScreenDriver(const char* currentDriver);
 // Sets SDL's hints (and the D-Bus addresses in the environment) for a
 // software-presented window on `driver`. Call before SDL_Init.
 void prepareSdlVideo(const std::string& driver);
+
+// Makes Xlib's errors about windows that no longer exist harmless to the
+// whole process; every other X error still goes to the handler that was
+// there before (Xlib's own ends the process). Call before SDL_Init, so
+// that SDL's handler passes such errors on to this one, and SDL puts this
+// one back when it closes its display connections.
+void tolerateX11WindowsThatAreGone();
+
+// Ends the event loop on SIGINT and SIGTERM. SDL's own handlers only set a
+// flag that its wait looks at before it sleeps, so a signal that came just
+// after that look left an idle window asleep until its next input. Here
+// both signals are blocked in every thread, and a thread of their own waits
+// for them and posts SDL_QUIT, which wakes the loop as any event does.
+class QuitOnSignals {
+  public:
+    // Blocks the signals in this thread and so in every thread it starts
+    // later: construct it before any other thread exists.
+    QuitOnSignals();
+    // Stops the waiting thread and unblocks the signals again.
+    ~QuitOnSignals();
+    QuitOnSignals(const QuitOnSignals&) = delete;
+    QuitOnSignals& operator=(const QuitOnSignals&) = delete;
+
+    // Starts waiting; call once SDL's event queue runs.
+    void start();
+
+  private:
+    void waitForSignals();
+
+    sigset_t signals_;
+    sigset_t previousMask_;
+    std::mutex mutex_;
+    bool open_ = true;  // false once the loop may no longer be woken
+    std::thread thread_;
+};
 
 // The one line printed when there is no display. `detail` says why.
 std::string noDisplayMessage(const std::string& program, const std::string& detail);

@@ -46,6 +46,8 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     std::string sessionBusAddress = session ? session : "";
     prepareSdlVideo(driver);
+    if (driver == "x11") tolerateX11WindowsThatAreGone();
+    auto quitOnSignals = std::make_unique<QuitOnSignals>();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = {true, driver + ": " + SDL_GetError()};
         SDL_Quit();
@@ -77,6 +79,8 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
 
     std::string title = options.title;
     std::unique_ptr<SdlHost> host(new SdlHost(std::move(options), window, coordinatesPerPoint));
+    host->quitOnSignals_ = std::move(quitOnSignals);
+    host->quitOnSignals_->start();
     host->accessibility_ = std::make_unique<SdlAccessibility>(
         window, std::move(title), std::move(sessionBusAddress), coordinatesPerPoint);
     host->measurer_ = std::make_unique<PangoMeasurer>();
@@ -102,8 +106,9 @@ SdlHost::SdlHost(SdlHostOptions options, SDL_Window* window, double coordinatesP
       startTicks_(SDL_GetTicks64()) {}
 
 SdlHost::~SdlHost() {
-    // The bridge wakes the loop through SDL and the runtime's clipboard
-    // writer calls into SDL: they go first.
+    // The signal thread and the bridge wake the loop through SDL and the
+    // runtime's clipboard writer calls into SDL: they go first.
+    quitOnSignals_.reset();
     accessibility_.reset();
     renderer_.reset();
     runtime_.reset();

@@ -23,6 +23,7 @@ class Renderer;
 class PangoMeasurer;
 class SdlInputMapper;
 class SdlAccessibility;
+class QuitOnSignals;
 
 // What the host reports after each frame it puts on screen. Timings are
 // wall-clock milliseconds; they are for measuring, never for behaviour.
@@ -85,6 +86,7 @@ class SdlHost {
     void frame();
     bool present(bool wholeFrame);
 
+    std::unique_ptr<QuitOnSignals> quitOnSignals_;
     SdlHostOptions options_;
     SDL_Window* window_ = nullptr;
     double coordinatesPerPoint_ = 1;
