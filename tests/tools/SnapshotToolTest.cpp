@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -26,9 +27,12 @@ protected:
     fs::path dir;
 
     void SetUp() override {
+        // A parameterised case's name holds a '/', which would make the
+        // folder a child of one that TearDown never removes.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
         dir = fs::temp_directory_path() /
-              ("norvel-snapshot-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("norvel-snapshot-test-" + std::to_string(::getpid()) + "-" + name);
         fs::create_directories(dir);
         // An empty bundle: no Info.plist, so the fallback patient.
         fs::create_directories(dir / "bundle");
