@@ -36,23 +36,14 @@ PixelRect toPixels(const Rect& r, double scale) {
             static_cast<int>(std::lround(r.maxY() * scale)) - y};
 }
 
-Rect unite(const Rect& a, const Rect& b) {
-    double x = std::min(a.x, b.x), y = std::min(a.y, b.y);
-    return {x, y, std::max(a.maxX(), b.maxX()) - x, std::max(a.maxY(), b.maxY()) - y};
-}
-
-// Descendants follow their ancestor in the list; the first view after it
-// that does not descend from it ends them.
-bool descendsFrom(const LayoutTree& tree, std::size_t view, std::size_t ancestor) {
-    int p = tree.views[view].parent;
-    while (p >= 0 && static_cast<std::size_t>(p) != ancestor) p = tree.views[p].parent;
-    return p >= 0;
-}
-
-// The text of a button's title and symbol, for its name.
+// The text of a button's title and symbol, for its name. Descendants follow
+// their ancestor in the list; the first view after it that does not lie
+// inside it ends them.
 std::string textWithin(const LayoutTree& tree, std::size_t button) {
     std::string text;
-    for (std::size_t i = button + 1; i < tree.views.size() && descendsFrom(tree, i, button); ++i) {
+    for (std::size_t i = button + 1;
+         i < tree.views.size() && isWithin(tree, static_cast<int>(i), static_cast<int>(button));
+         ++i) {
         const auto& v = tree.views[i];
         const auto& t = v.accessibilityLabel ? v.accessibilityLabel : v.text;
         if (t && !t->empty()) text += (text.empty() ? "" : " ") + *t;
@@ -82,7 +73,8 @@ class Mirror {
             if (insideButton[i]) continue;
             if (v.isButton) {
                 add(s, i, Role::pushButton, v.accessibilityLabel.value_or(textWithin(tree_, i)));
-            } else if ((v.kind == EntryKind::text || v.kind == EntryKind::label) && v.text && !v.text->empty()) {
+            } else if ((v.kind == EntryKind::text || v.kind == EntryKind::label) && v.text &&
+                       !v.text->empty()) {
                 add(s, i, Role::label, v.accessibilityLabel.value_or(*v.text));
             }
         }
@@ -156,13 +148,15 @@ class Mirror {
                 backdrop = false;
                 continue;
             }
-            bounds = bounds ? unite(*bounds, v.frame) : v.frame;
+            bounds = bounds ? unionOf(*bounds, v.frame) : v.frame;
         }
         return toPixels(bounds.value_or(Rect{}), geometry_.pixelsPerPoint);
     }
 
     std::string hintWithin(std::size_t button) const {
-        for (std::size_t i = button + 1; i < tree_.views.size() && descendsFrom(tree_, i, button);
+        for (std::size_t i = button + 1;
+             i < tree_.views.size() &&
+             isWithin(tree_, static_cast<int>(i), static_cast<int>(button));
              ++i) {
             if (tree_.views[i].accessibilityHint) return *tree_.views[i].accessibilityHint;
         }

@@ -129,4 +129,13 @@ struct LayoutTree {
     bool focusRingShown = false;
 };
 
+// Whether entry `index` is entry `ancestor` or lies inside it. Entries
+// name their parents by index, so this walks up from `index`.
+inline bool isWithin(const LayoutTree& tree, int index, int ancestor) {
+    for (int i = index; i >= 0; i = tree.views[i].parent) {
+        if (i == ancestor) return true;
+    }
+    return false;
+}
+
 }  // namespace ui

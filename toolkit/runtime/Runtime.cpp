@@ -23,13 +23,6 @@ constexpr double kIndicatorMinimumLength = 36;
 // A pressed button dims while the finger is inside it.
 constexpr double kPressedOpacity = 0.5;
 
-bool isAncestor(const LayoutTree& tree, int ancestor, int index) {
-    for (int i = index; i >= 0; i = tree.views[i].parent) {
-        if (i == ancestor) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 Runtime::Runtime(View root, TextMeasurer& measurer, Viewport viewport)
@@ -129,7 +122,7 @@ void Runtime::decorate() {
     const auto* pressing = gesture_ ? gesture_->as<Gesture::PressingButton>() : nullptr;
     if (pressing && pressing->inside) {
         for (std::size_t i = 0; i < tree_.views.size(); ++i) {
-            if (isAncestor(tree_, pressing->entry, static_cast<int>(i))) {
+            if (isWithin(tree_, static_cast<int>(i), pressing->entry)) {
                 tree_.views[i].opacity *= kPressedOpacity;
             }
         }
