@@ -34,14 +34,21 @@ else
 CMAKE_EXTRA += -DNORVEL_PATIENT_JSON=
 endif
 
-.PHONY: all deps configure build test run bench fuzz soak deb deb-check clean
+.PHONY: all deps test-deps configure build test run bench fuzz soak deb deb-check clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-configure: deps
+# The tests drive tools that running the app never needs (a virtual X
+# server, the accessibility bus, its clients, clang for the fuzzers).
+test-deps:
+	@scripts/install-deps --test
+
+# `make test` installs the test tools before anything else runs, so two
+# installs never race under `make -j`.
+configure: $(if $(filter test,$(MAKECMDGOALS)),test-deps,deps)
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_EXTRA) >/dev/null
 
 build: configure
@@ -61,7 +68,7 @@ run: build
 bench: build
 	@scripts/bench-report $(BUILD_DIR)
 
-fuzz: deps
+fuzz: test-deps
 	@scripts/fuzz $(FUZZ_SECONDS)
 
 soak: build
