@@ -92,4 +92,90 @@ TEST(SnapshotDiff, AGoneAlertIsRemovedAndWhatItCoveredComesBack) {
     EXPECT_EQ(d.stateChanges[0].turnedOff, 0u);
 }
 
+// What a screen reader hears, in order, written compactly: "activate:id",
+// "deactivate:id", "+showing:id" or "-focused:id" (the frame's id is "").
+std::vector<std::string> heard(const SnapshotDiff& d) {
+    std::vector<std::string> out;
+    auto name = [](AccessibleState bit) {
+        switch (bit) {
+            case kShowing:
+                return "showing";
+            case kVisible:
+                return "visible";
+            case kEnabled:
+                return "enabled";
+            case kSensitive:
+                return "sensitive";
+            case kFocusable:
+                return "focusable";
+            case kFocused:
+                return "focused";
+            case kActive:
+                return "active";
+        }
+        return "?";
+    };
+    for (const auto* list : {&d.deactivations, &d.announcements}) {
+        if (list == &d.announcements) out.push_back("|");  // objects come and go here
+        for (const auto& a : *list) {
+            switch (a.kind) {
+                case Announcement::Kind::deactivate:
+                    out.push_back("deactivate:" + a.id);
+                    break;
+                case Announcement::Kind::activate:
+                    out.push_back("activate:" + a.id);
+                    break;
+                case Announcement::Kind::state:
+                    out.push_back((a.on ? "+" : "-") + std::string(name(a.state)) + ":" + a.id);
+                    break;
+            }
+        }
+    }
+    return out;
+}
+
+constexpr States kLive = kVisible | kShowing | kEnabled | kSensitive;
+
+AccessibleSnapshot screen(bool windowActive, bool buttonFocused) {
+    AccessibleSnapshot s{{node("", "Window", kLive), node("/b", "Open", kLive | kFocusable)}};
+    s.nodes[0].role = Role::frame;
+    if (windowActive) s.nodes[0].states |= kActive;
+    if (buttonFocused) s.nodes[1].states |= kFocused;
+    return s;
+}
+
+AccessibleSnapshot alertOver(bool windowActive) {
+    AccessibleSnapshot s = screen(false, false);
+    s.nodes[1].states = kVisible;
+    s.nodes.push_back(node("alert", "Title", kLive | (windowActive ? kActive : 0u)));
+    s.nodes.back().role = Role::alert;
+    s.nodes.push_back(node("alert/ok", "OK", kLive | kFocusable | kFocused));
+    s.nodes.back().parent = 2;
+    return s;
+}
+
+using Heard = std::vector<std::string>;
+
+// A window's activation goes out before the focus inside it, and a
+// control's other state changes before its focus: a screen reader drops a
+// focus event for a window that is not (yet) the active one.
+TEST(Announcements, AnAlertIsActivatedBeforeItsButtonTakesFocus) {
+    EXPECT_EQ(heard(diff(screen(true, true), alertOver(true))),
+              (Heard{"deactivate:", "|", "activate:alert", "-showing:/b", "-enabled:/b",
+                     "-sensitive:/b", "-focusable:/b", "-focused:/b", "+focused:alert/ok"}));
+}
+
+TEST(Announcements, AClosingAlertGoesBeforeTheFrameIsActivatedAndFocusReturns) {
+    EXPECT_EQ(heard(diff(alertOver(true), screen(true, true))),
+              (Heard{"deactivate:alert", "|", "activate:", "+showing:/b", "+enabled:/b",
+                     "+sensitive:/b", "+focusable:/b", "+focused:/b"}));
+}
+
+TEST(Announcements, TheKeyboardComingAndGoingActivatesAndDeactivatesTheFrameAlone) {
+    EXPECT_EQ(heard(diff(screen(false, true), screen(true, true))), (Heard{"|", "activate:"}));
+    EXPECT_EQ(heard(diff(screen(true, true), screen(false, true))), (Heard{"deactivate:", "|"}));
+    // Without the keyboard an alert comes and goes unactivated.
+    EXPECT_EQ(heard(diff(screen(false, false), alertOver(false)))[1], "-showing:/b");
+}
+
 }  // namespace

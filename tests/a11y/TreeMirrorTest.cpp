@@ -116,11 +116,32 @@ TEST_F(TreeMirrorTest, AClickFromTheBusPressesOnlyWhatTakesInput) {
     ASSERT_TRUE(runtime.activate(openId, runtime.now()));
     AccessibleSnapshot withAlert = snapshot();
     EXPECT_FALSE(runtime.activate(openId, runtime.now())) << "beneath the alert";
-    EXPECT_FALSE(runtime.activate(named(withAlert, "Heading")->id, runtime.now())) << "not a button";
+    EXPECT_FALSE(runtime.activate(named(withAlert, "Heading")->id, runtime.now()))
+        << "not a button";
 
     ASSERT_TRUE(runtime.activate(named(withAlert, "OK")->id, runtime.now()));
     EXPECT_FALSE(runtime.alertPresented());
     EXPECT_EQ(named(snapshot(), "Title"), nullptr);
+}
+
+TEST_F(TreeMirrorTest, TheFrontLayerIsTheActiveWindowOnlyWhileTheWindowHasTheKeyboard) {
+    auto active = [](const AccessibleSnapshot& s, const std::string& name) {
+        for (const auto& n : s.nodes) {
+            if (n.name == name) return (n.states & kActive) != 0;
+        }
+        return false;
+    };
+    snapshot();
+    MirrorGeometry focused{"Window", 2, 0, 0, true};
+    EXPECT_TRUE(active(mirror(runtime.tree(), focused), "Window"));
+    EXPECT_FALSE(active(mirror(runtime.tree(), {"Window", 2, 0, 0, false}), "Window"));
+
+    ASSERT_TRUE(runtime.activate(named(snapshot(), "Open")->id, runtime.now()));
+    snapshot();
+    AccessibleSnapshot withAlert = mirror(runtime.tree(), focused);
+    EXPECT_FALSE(active(withAlert, "Window"));
+    EXPECT_TRUE(active(withAlert, "Title"));
+    EXPECT_FALSE(active(withAlert, "OK")) << "only windows are ever active";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ always polling against a generous deadline, never a fixed sleep.
 """
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -70,15 +71,34 @@ def find_app():
 
 
 def start_app():
-    """The app on a desktop whose accessibility bus is up: its process and
-    its frame (None, with the failure reported, when it never shows)."""
+    """The app on a desktop whose accessibility bus is up, its window given
+    the keyboard as a window manager would: its process and its frame
+    (None, with the failure reported, when it never shows)."""
     start_accessibility_bus()
     process = launch()
     app = find_app()
     if not check("the app is on the desktop", app):
         end(process)
         return process, None
-    return process, app[0]
+    frame = app[0]
+    window = subprocess.run(["xdotool", "search", "--sync", "--name", f"^{TITLE}$"], check=True,
+                            capture_output=True, timeout=30).stdout.split()[0]
+    root = re.search(rb"Window id: (0x[0-9a-f]+)", subprocess.run(
+        ["xwininfo", "-root"], check=True, capture_output=True, timeout=30).stdout).group(1)
+    # The keyboard goes elsewhere, then to the window, as a window manager
+    # would hand it over (under Xvfb there is none).
+    events = []
+    pyatspi.Registry.registerEventListener(lambda e: events.append((e.type, e.source_name)),
+                                           "window:activate", "window:deactivate")
+    pump_until(lambda: "active" not in states(frame), 30,
+               lambda: subprocess.run(["xdotool", "windowfocus", root], check=True, timeout=30))
+    check("without the keyboard the frame is not active", "active" not in states(frame))
+    events.clear()
+    pump_until(lambda: events, 30, lambda: subprocess.run(
+        ["xdotool", "windowfocus", "--sync", window], check=True, timeout=30))
+    check("given the keyboard the frame is activated", events == [("window:activate", TITLE)]
+          and "active" in states(frame), f"{events} {states(frame)}")
+    return process, frame
 
 
 def states(o):
@@ -169,7 +189,11 @@ def case_alert():
     button = child(frame, pyatspi.ROLE_PUSH_BUTTON, "Click to Open")
     events = []
     pyatspi.Registry.registerEventListener(lambda e: events.append(e.type), "object:children-changed")
-    pump_until(lambda: child(frame, pyatspi.ROLE_ALERT), 30, lambda: button.queryAction().doAction(0))
+    windows = []
+    pyatspi.Registry.registerEventListener(lambda e: windows.append((e.type, e.source.getRoleName())),
+                                           "window:activate", "window:deactivate")
+    pump_until(lambda: child(frame, pyatspi.ROLE_ALERT) and len(windows) >= 2, 30,
+               lambda: button.queryAction().doAction(0))
     alert = poll(lambda: child(frame, pyatspi.ROLE_ALERT))
     if not check("the click shows the alert as an object of its own", alert):
         return end(process)
@@ -179,6 +203,10 @@ def case_alert():
                                             if c.getRole() == pyatspi.ROLE_LABEL))
     ok = child(alert, pyatspi.ROLE_PUSH_BUTTON, "OK")
     check("the alert holds its OK button", ok)
+    check("the alert is the active window now, not the frame",
+          "active" in states(alert) and "active" not in states(frame), f"{states(alert)} {states(frame)}")
+    check("the frame was deactivated before the alert was activated",
+          windows[:2] == [("window:deactivate", "frame"), ("window:activate", "alert")], str(windows))
     s = states(button)
     check("the button beneath is neither showing nor sensitive",
           "showing" not in s and "sensitive" not in s, str(s))
@@ -198,9 +226,13 @@ def case_alert():
               hit is not None and hit.getRole() == pyatspi.ROLE_ALERT,
               f"{point} over {covered!r}: {hit.getRoleName() if hit else None}")
 
-    ok.queryAction().doAction(0)
+    windows.clear()
+    pump_until(lambda: len(windows) >= 2, 30, lambda: ok.queryAction().doAction(0))
     check("OK through the bus closes the alert",
           poll(lambda: child(frame, pyatspi.ROLE_ALERT) is None and "sensitive" in states(button)))
+    check("the alert was deactivated, then the frame activated again",
+          windows[:2] == [("window:deactivate", "alert"), ("window:activate", "frame")]
+          and "active" in states(frame), str(windows))
     end(process, signal.SIGINT)
 
 

@@ -29,6 +29,9 @@ enum AccessibleState : std::uint32_t {
     kSensitive = 1u << 3,
     kFocusable = 1u << 4,
     kFocused = 1u << 5,
+    // Only on a window (the frame, an alert, a sheet): the one a screen
+    // reader presents, because it has the keyboard.
+    kActive = 1u << 6,
 };
 using States = std::uint32_t;
 
@@ -61,10 +64,37 @@ struct AccessibleSnapshot {
     bool operator==(const AccessibleSnapshot&) const = default;
 };
 
+// Whether a node is a window a screen reader treats as a top-level: the
+// frame, and the alert and sheet in front of it.
+inline bool isWindow(Role role) {
+    return role == Role::frame || role == Role::alert || role == Role::dialog;
+}
+
+// One event a screen reader hears about an object that is there at the
+// time: a window that stops or starts being the active one, or another
+// state bit that flipped.
+struct Announcement {
+    enum class Kind { deactivate, activate, state };
+    Kind kind = Kind::state;
+    std::string id;
+    AccessibleState state = kActive;  // `state` only: the bit that flipped
+    bool on = false;
+    bool operator==(const Announcement&) const = default;
+};
+
 // How one snapshot differs from the one before, by id. The bridge turns it
 // into the events a screen reader hears: an object added or removed is a
 // children-changed, a rename a name change, a state bit that flips a
 // state change. Extents and descriptions are just read afresh.
+//
+// Screen readers drop what happens outside the active window, and take a
+// focus event for the window it happens in, so order matters:
+//   1. `deactivations`, while the old objects are all still there (an
+//      alert that goes says so before it is removed);
+//   2. objects removed, then added (children-changed);
+//   3. `announcements`: the window that became active, then the other
+//      state changes, then focus leaving, then focus arriving (a control
+//      that arrives focused included).
 struct SnapshotDiff {
     std::vector<std::string> added;    // in the new snapshot's order
     std::vector<std::string> removed;  // in the old snapshot's order
@@ -75,6 +105,8 @@ struct SnapshotDiff {
         States turnedOff = 0;
     };
     std::vector<StateChange> stateChanges;
+    std::vector<Announcement> deactivations;
+    std::vector<Announcement> announcements;
     bool empty() const {
         return added.empty() && removed.empty() && renamed.empty() && stateChanges.empty();
     }

@@ -112,6 +112,7 @@ AtkStateSet* refStateSet(AtkObject* object) {
         {kShowing, ATK_STATE_SHOWING},     {kVisible, ATK_STATE_VISIBLE},
         {kEnabled, ATK_STATE_ENABLED},     {kSensitive, ATK_STATE_SENSITIVE},
         {kFocusable, ATK_STATE_FOCUSABLE}, {kFocused, ATK_STATE_FOCUSED},
+        {kActive, ATK_STATE_ACTIVE},
     };
     for (auto [bit, state] : kStates) {
         if (data.node.states & bit) atk_state_set_add_state(set, state);
@@ -250,15 +251,81 @@ gint caretOffset(AtkText*) {
     return -1;
 }
 
+// A label's text, as a screen reader walks it by character, word or line.
+// Each label is one line: a wrapped text's line breaks are the painter's,
+// and reading it whole is what a listener wants. Words run between spaces.
+gchar* stringAt(AtkText* text, gint offset, AtkTextGranularity granularity, gint* start,
+                gint* end) {
+    const std::string& s = textOf(text);
+    gint n = static_cast<gint>(g_utf8_strlen(s.c_str(), -1));
+    gint from = 0, to = n;
+    if (offset < 0 || offset >= n) {
+        from = to = std::clamp(offset, 0, n);
+    } else if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
+        from = offset;
+        to = offset + 1;
+    } else if (granularity == ATK_TEXT_GRANULARITY_WORD) {
+        auto at = [&](gint i) { return g_utf8_get_char(g_utf8_offset_to_pointer(s.c_str(), i)); };
+        from = offset;
+        while (from > 0 && !g_unichar_isspace(at(from - 1))) --from;
+        to = offset;
+        while (to < n && !g_unichar_isspace(at(to))) ++to;
+        while (to < n && g_unichar_isspace(at(to))) ++to;  // a word takes its trailing space
+    }
+    if (start) *start = from;
+    if (end) *end = to;
+    return g_utf8_substring(s.c_str(), from, to);
+}
+
+gchar* textAtOffset(AtkText* text, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
+    AtkTextGranularity granularity = ATK_TEXT_GRANULARITY_LINE;
+    if (boundary == ATK_TEXT_BOUNDARY_CHAR) granularity = ATK_TEXT_GRANULARITY_CHAR;
+    if (boundary == ATK_TEXT_BOUNDARY_WORD_START || boundary == ATK_TEXT_BOUNDARY_WORD_END) {
+        granularity = ATK_TEXT_GRANULARITY_WORD;
+    }
+    return stringAt(text, offset, granularity, start, end);
+}
+
+// Where characters are, for a screen reader's review of the screen: the
+// label's box, divided evenly among its characters (the glyphs' own
+// positions are the painter's business, and a review only needs order and
+// lines).
+void rangeExtents(AtkText* text, gint start, gint end, AtkCoordType coords, AtkTextRectangle* r) {
+    PixelRect box = extentsIn(ATK_COMPONENT(text), coords);
+    gint n = std::max(characterCount(text), 1);
+    start = std::clamp(start, 0, n);
+    end = std::clamp(end, start, n);
+    r->x = box.x + box.width * start / n;
+    r->y = box.y;
+    r->width = box.width * end / n - box.width * start / n;
+    r->height = box.height;
+}
+
+void characterExtents(AtkText* text, gint offset, gint* x, gint* y, gint* w, gint* h,
+                      AtkCoordType coords) {
+    AtkTextRectangle r{};
+    rangeExtents(text, offset, offset + 1, coords, &r);
+    if (x) *x = r.x;
+    if (y) *y = r.y;
+    if (w) *w = r.width;
+    if (h) *h = r.height;
+}
+
 void textInit(AtkTextIface* iface) {
     iface->get_text = getText;
     iface->get_character_count = characterCount;
     iface->get_character_at_offset = characterAt;
     iface->get_caret_offset = caretOffset;
+    iface->get_string_at_offset = stringAt;
+    iface->get_text_at_offset = textAtOffset;
+    iface->get_range_extents = rangeExtents;
+    iface->get_character_extents = characterExtents;
 }
 
 GType typeFor(const AccessibleNode& node) {
-    if (node.role == Role::frame) return norvel_frame_get_type();
+    // Alerts and sheets are windows too: a screen reader follows their
+    // activation as it follows the frame's.
+    if (isWindow(node.role)) return norvel_frame_get_type();
     if (node.clickable) return norvel_button_get_type();
     if (node.hasText) return norvel_label_get_type();
     return norvel_accessible_get_type();

@@ -6,8 +6,8 @@
 // Each object carries a copy of its node from the latest snapshot and the
 // list of its children. The bridge learns which D-Bus interfaces an object
 // has from its GType, so there is one type per combination: every object
-// is a Component; the frame adds Window, labels add Text, push buttons
-// add Action.
+// is a Component; windows (the frame, an alert, a sheet) add Window,
+// labels add Text, push buttons add Action.
 
 #include <atk/atk.h>
 

@@ -57,6 +57,26 @@ void removeGlobalEventListener(guint id) {
 AtkObject* getRoot() {
     return gRoot;
 }
+struct KeyListener {
+    AtkKeySnoopFunc listener = nullptr;
+    gpointer data = nullptr;
+};
+std::map<guint, KeyListener>& keyListeners() {
+    static auto* table = new std::map<guint, KeyListener>();
+    return *table;
+}
+guint gNextKeyListener = 1;
+
+guint addKeyEventListener(AtkKeySnoopFunc listener, gpointer data) {
+    guint id = gNextKeyListener++;
+    keyListeners()[id] = {listener, data};
+    return id;
+}
+
+void removeKeyEventListener(guint id) {
+    keyListeners().erase(id);
+}
+
 const gchar* toolkitName() {
     return "norvel-ui";
 }
@@ -75,6 +95,26 @@ void installAtkUtil(AtkObject* root) {
     util->get_toolkit_version = toolkitVersion;
     util->add_global_event_listener = addGlobalEventListener;
     util->remove_global_event_listener = removeGlobalEventListener;
+    util->add_key_event_listener = addKeyEventListener;
+    util->remove_key_event_listener = removeKeyEventListener;
+}
+
+bool deliverKey(const KeyEvent& key) {
+    AtkKeyEventStruct event{};
+    event.type = key.press ? ATK_KEY_EVENT_PRESS : ATK_KEY_EVENT_RELEASE;
+    event.state = key.state;
+    event.keyval = key.keysym;
+    event.length = static_cast<gint>(key.text.size());
+    event.string = const_cast<gchar*>(key.text.c_str());
+    event.keycode = key.keycode;
+    event.timestamp = key.time;
+    bool consumed = false;
+    // A listener may remove itself while it runs: walk a copy.
+    auto listeners = keyListeners();
+    for (const auto& [id, l] : listeners) {
+        if (l.listener(&event, l.data)) consumed = true;
+    }
+    return consumed;
 }
 
 }  // namespace ui::a11y

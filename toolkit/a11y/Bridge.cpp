@@ -23,6 +23,9 @@ namespace {
 constexpr std::chrono::milliseconds kDiscoveryTimeout{1000};
 // How long the window's end waits for the thread before leaving it.
 constexpr std::chrono::milliseconds kStopWait{300};
+// A key verdict slower than this means the registry or the screen reader
+// is stuck: later keys stop waiting for theirs until one is quick again.
+constexpr std::chrono::milliseconds kSlowVerdict{250};
 
 enum class Phase { discovering, found, allowed, running, finished };
 
@@ -55,6 +58,8 @@ struct Bridge::Shared {
     std::optional<AccessibleSnapshot> pending;
     bool applyQueued = false;
     std::vector<Request> requests;
+    int keysInFlight = 0;           // keys handed over and not yet answered
+    bool keysSlow = false;          // the last verdict took longer than kSlowVerdict
     ObjectTree* objects = nullptr;  // bridge thread only
 };
 
@@ -130,10 +135,9 @@ void serve(const std::shared_ptr<Shared>& shared) {
     if (atk_bridge_adaptor_init(nullptr, nullptr) != 0) return;
     atk_bridge_set_event_context(s.context);
     refusePeerToPeer();
-    if (AtkObject* frame = s.objects->frame()) {
-        g_signal_emit_by_name(frame, "create");
-        g_signal_emit_by_name(frame, "activate");
-    }
+    // The first snapshot went in before anyone listened: a window that
+    // already has the keyboard is announced as activated now.
+    s.objects->announceActiveWindow();
     GMainLoop* loop = g_main_loop_new(s.context, FALSE);
     {
         std::lock_guard lock(s.mutex);
@@ -225,6 +229,51 @@ std::vector<Request> Bridge::service() {
         shared_->changed.notify_all();
     }
     return requests;
+}
+
+namespace {
+
+struct KeyCall {
+    std::shared_ptr<Shared> shared;
+    KeyEvent key;
+    bool done = false;
+    bool consumed = false;
+};
+
+gboolean deliver(gpointer data) {
+    auto& call = *static_cast<std::shared_ptr<KeyCall>*>(data);
+    auto started = std::chrono::steady_clock::now();
+    bool consumed = deliverKey(call->key);  // may block up to the bridge's cap
+    bool slow = std::chrono::steady_clock::now() - started > kSlowVerdict;
+    Shared& s = *call->shared;
+    std::lock_guard lock(s.mutex);
+    call->done = true;
+    call->consumed = consumed;
+    --s.keysInFlight;
+    s.keysSlow = slow;
+    s.changed.notify_all();
+    return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+std::optional<bool> Bridge::key(const KeyEvent& key, std::chrono::milliseconds wait) {
+    std::unique_lock lock(shared_->mutex);
+    if (shared_->phase != Phase::running || shared_->stopping) return std::nullopt;
+    bool mayWait = shared_->keysInFlight == 0 && !shared_->keysSlow && wait.count() > 0;
+    ++shared_->keysInFlight;
+    auto call = std::make_shared<KeyCall>(KeyCall{shared_, key});
+    GSource* source = g_idle_source_new();
+    // Keys go before snapshots waiting to be applied: a screen reader
+    // hears the key that caused a change before the change.
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    g_source_set_callback(source, deliver, new std::shared_ptr<KeyCall>(call),
+                          [](gpointer d) { delete static_cast<std::shared_ptr<KeyCall>*>(d); });
+    g_source_attach(source, shared_->context);
+    g_source_unref(source);
+    if (!mayWait) return std::nullopt;
+    if (!shared_->changed.wait_for(lock, wait, [&] { return call->done; })) return std::nullopt;
+    return call->consumed;
 }
 
 bool Bridge::wantsSnapshots() const {

@@ -7,8 +7,8 @@
 // as SDL's own threads stand in for other platform services. It owns a
 // private GLib main context and everything ATK touches; the UI thread
 // keeps its blocking event loop and only exchanges plain data with it:
-// snapshots go in, requests (a click, a focus) come out and wake the UI
-// loop through `wake`.
+// snapshots and keys go in, requests (a click, a focus) and key verdicts
+// come out, and requests wake the UI loop through `wake`.
 //
 // Its life, all of it after the first frame:
 //   1. the thread finds the bus (BusDiscovery); finding none ends it;
@@ -17,13 +17,16 @@
 //   3. the bridge registers with the bus and serves until the window goes.
 // Nothing here ever starts a process or prints anything.
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "toolkit/a11y/AccessibleTree.hpp"
 #include "toolkit/a11y/AtkObjects.hpp"
+#include "toolkit/a11y/AtkUtilHooks.hpp"
 #include "toolkit/a11y/BusDiscovery.hpp"
 
 namespace ui::a11y {
@@ -58,6 +61,14 @@ class Bridge {
     // UI thread: the latest frame's objects. The bridge applies the newest
     // one it has when it gets to it; older ones are dropped unseen.
     void publish(AccessibleSnapshot snapshot);
+
+    // UI thread: hands a key to the screen reader's listeners and waits up
+    // to `wait` for their verdict: true when the screen reader consumed it
+    // (one of its own commands). Empty when nobody listens yet, when the
+    // verdict is late, while an earlier key's verdict is still out, or
+    // after a slow one: a registry that does not answer costs one wait,
+    // not one per key.
+    std::optional<bool> key(const KeyEvent& key, std::chrono::milliseconds wait);
 
     struct Shared;
 

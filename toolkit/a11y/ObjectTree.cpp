@@ -29,15 +29,11 @@ ObjectTree::~ObjectTree() {
     g_object_unref(application_);
 }
 
-AtkObject* ObjectTree::frame() const {
-    auto found = objects_.find("");
-    return found == objects_.end() ? nullptr : found->second;
-}
-
 void ObjectTree::apply(const AccessibleSnapshot& next) {
     SnapshotDiff changes = diff(current_, next);
     context_.windowX = next.windowX;
     context_.windowY = next.windowY;
+    for (const auto& a : changes.deactivations) announce(a);
     // Children go before their parents, so every removal names a parent
     // that is still there.
     for (auto it = changes.removed.rbegin(); it != changes.removed.rend(); ++it) remove(*it);
@@ -64,21 +60,45 @@ void ObjectTree::apply(const AccessibleSnapshot& next) {
         if (parent == application_) continue;
         g_signal_emit_by_name(parent, "children-changed::add", indexIn(parent, object), object);
     }
-    // A view that arrives with focus (an alert's button) is announced as
-    // focused too, or a screen reader would not know where focus went.
-    for (const auto& id : changes.added) {
-        auto node = std::find_if(next.nodes.begin(), next.nodes.end(),
-                                 [&](const AccessibleNode& n) { return n.id == id; });
-        if (node->states & kFocused) atk_object_notify_state_change(objects_[id], ATK_STATE_FOCUSED, TRUE);
-    }
-    for (const auto& change : changes.stateChanges) {
-        AtkObject* object = objects_[change.id];
-        for (auto [bit, state] : kAnnouncedStates) {
-            if (change.turnedOn & bit) atk_object_notify_state_change(object, state, TRUE);
-            if (change.turnedOff & bit) atk_object_notify_state_change(object, state, FALSE);
+    for (const auto& a : changes.announcements) announce(a);
+    current_ = next;
+}
+
+void ObjectTree::announceActiveWindow() {
+    for (const auto& node : current_.nodes) {
+        if (isWindow(node.role) && (node.states & kActive)) {
+            announce({Announcement::Kind::activate, node.id});
         }
     }
-    current_ = next;
+}
+
+// A window's activation is what a desktop toolkit sends when its window
+// gains or loses the keyboard: the state change, then AtkWindow's signal.
+void ObjectTree::announce(const Announcement& a) {
+    auto found = objects_.find(a.id);
+    if (found == objects_.end()) return;
+    AtkObject* object = found->second;
+    switch (a.kind) {
+        case Announcement::Kind::deactivate: {
+            // It is announced before the new snapshot's nodes are in, so
+            // its own node still says active until now.
+            AccessibleNode node = nodeOf(object);
+            node.states &= ~kActive;
+            setNode(object, node);
+            atk_object_notify_state_change(object, ATK_STATE_ACTIVE, FALSE);
+            g_signal_emit_by_name(object, "deactivate");
+            break;
+        }
+        case Announcement::Kind::activate:
+            atk_object_notify_state_change(object, ATK_STATE_ACTIVE, TRUE);
+            g_signal_emit_by_name(object, "activate");
+            break;
+        case Announcement::Kind::state:
+            for (auto [bit, state] : kAnnouncedStates) {
+                if (a.state == bit) atk_object_notify_state_change(object, state, a.on);
+            }
+            break;
+    }
 }
 
 void ObjectTree::remove(const std::string& id) {

@@ -23,10 +23,13 @@ class ObjectTree {
     ObjectTree& operator=(const ObjectTree&) = delete;
 
     AtkObject* application() const { return application_; }
-    AtkObject* frame() const;
     void apply(const AccessibleSnapshot& next);
+    // Announces the current active window, if there is one, as just
+    // activated: for listeners that came after it was.
+    void announceActiveWindow();
 
   private:
+    void announce(const Announcement& announcement);
     void remove(const std::string& id);
     void add(const AccessibleNode& node, const AccessibleSnapshot& next);
     void reorderChildren(const AccessibleSnapshot& next);

@@ -61,8 +61,9 @@ class Mirror {
         s.windowX = geometry_.windowX;
         s.windowY = geometry_.windowY;
         Rect window{0, 0, tree_.size.width, tree_.size.height};
-        s.nodes.push_back({"", -1, Role::frame, geometry_.title, "",
-                           kShowing | kVisible | kEnabled | kSensitive,
+        States frameStates = kShowing | kVisible | kEnabled | kSensitive;
+        if (geometry_.windowActive && !isPresentation(front_)) frameStates |= kActive;
+        s.nodes.push_back({"", -1, Role::frame, geometry_.title, "", frameStates,
                            toPixels(window, geometry_.pixelsPerPoint), false, false});
         std::vector<bool> insideButton(tree_.views.size(), false);
         for (std::size_t i = 0; i < tree_.views.size(); ++i) {
@@ -95,7 +96,7 @@ class Mirror {
                             alert ? Role::alert : Role::dialog,
                             name,
                             "",
-                            statesFor(v.layer, true, false, false),
+                            windowStates(v.layer),
                             layerExtents(v.layer),
                             false,
                             false};
@@ -134,6 +135,14 @@ class Mirror {
         if (onScreen) states |= kShowing;
         if (focusable) states |= kFocusable;
         if (focused) states |= kFocused;
+        return states;
+    }
+
+    // A presentation is a window of its own for a screen reader, and the
+    // active one while it is in front of a window that has the keyboard.
+    States windowStates(const Layer& layer) const {
+        States states = statesFor(layer, true, false, false);
+        if (geometry_.windowActive && layer == front_) states |= kActive;
         return states;
     }
 

@@ -17,6 +17,9 @@ struct MirrorGeometry {
     std::string title;          // the frame's name, the window title
     double pixelsPerPoint = 1;  // window coordinates per point
     int windowX = 0, windowY = 0;
+    // The window has the keyboard: its front layer (the frame, or the
+    // presentation in front of it) is the active window.
+    bool windowActive = false;
 };
 
 AccessibleSnapshot mirror(const LayoutTree& tree, const MirrorGeometry& geometry);

@@ -40,6 +40,14 @@ class SdlAccessibility {
     // After each new laid-out tree (the runtime's frame observer), and when
     // the window moved.
     void update(const LayoutTree& tree);
+    // The window gained or lost the keyboard: its front layer becomes, or
+    // stops being, the active window a screen reader presents.
+    void setWindowActive(bool active, const LayoutTree& tree);
+    // A raw X event (SDL's window-system events, turned on while the
+    // bridge runs): key presses and releases go to the screen reader's
+    // key listeners. True when the screen reader consumed a press as one
+    // of its own commands, so the app must not act on the key as well.
+    bool screenReaderTookKey(const SDL_Event& event);
 
   private:
     // Whether the bridge's thread may still wake the loop. The bridge's
@@ -60,6 +68,7 @@ class SdlAccessibility {
     std::shared_ptr<WakeGate> wakeGate_ = std::make_shared<WakeGate>();
     std::unique_ptr<a11y::Bridge> bridge_;
     a11y::AccessibleSnapshot published_;
+    bool windowActive_ = false;
 };
 
 }  // namespace ui

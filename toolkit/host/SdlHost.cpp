@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "toolkit/host/SdlAccessibility.hpp"
 #include "toolkit/host/SdlDisplay.hpp"
@@ -90,9 +91,8 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
     // Screen readers see every new laid-out tree; mirroring it costs a few
     // microseconds, and the bridge is told only what changed.
     SdlHost* self = host.get();
-    host->runtime_->setFrameObserver([self](const LayoutTree& tree) {
-        self->accessibility_->update(tree);
-    });
+    host->runtime_->setFrameObserver(
+        [self](const LayoutTree& tree) { self->accessibility_->update(tree); });
     host->runtime_->setClipboardWriter(
         [](const std::string& text) { SDL_SetClipboardText(text.c_str()); });
     host->updateGeometry();
@@ -166,6 +166,11 @@ void SdlHost::handle(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_CLOSE:
                     quit_ = true;
                     break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    accessibility_->setWindowActive(
+                        event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED, runtime_->tree());
+                    break;
                 case SDL_WINDOWEVENT_MOVED:
                     // Screen readers ask for extents on the screen.
                     accessibility_->update(runtime_->tree());
@@ -174,6 +179,14 @@ void SdlHost::handle(const SDL_Event& event) {
                     break;
             }
             return;
+        case SDL_SYSWMEVENT:
+            // SDL queues a key's raw event just before its own key event:
+            // the verdict on the one decides the other.
+            keyTakenByScreenReader_ = accessibility_->screenReaderTookKey(event);
+            return;
+        case SDL_KEYDOWN:
+            if (std::exchange(keyTakenByScreenReader_, false)) return;
+            break;
         default:
             if (accessibility_->handle(event, *runtime_, clock())) return;
             break;

@@ -104,6 +104,9 @@ class SdlHost {
     double lastFrameAt_ = -1;
     long frames_ = 0;
     bool reportedAnimating_ = false;  // what the last frame report said
+    // A screen reader took the key whose SDL event comes next (its own
+    // command): the app does not act on it too.
+    bool keyTakenByScreenReader_ = false;
     std::optional<double> firstInputAt_;  // steady-clock milliseconds
 };
 
