@@ -6,28 +6,20 @@ Run by run-client-test inside a private Xvfb and session bus:
 Each case prints one line per check and exits 1 when any failed. Waiting is
 always polling against a generous deadline, never a fixed sleep.
 """
-import json
 import os
 import re
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
 from gi.repository import GLib
 
+from checks import badge_point, check, failures
+
 APP, SNAPSHOT, CASE = sys.argv[1:4]
 TITLE = "Norvel Health"
-failures = []
-
-
-def check(name, condition, detail=""):
-    print(("PASS " if condition else "FAIL ") + name + (f"  [{detail}]" if detail else ""), flush=True)
-    if not condition:
-        failures.append(name)
-    return condition
 
 
 def poll(predicate, timeout=30.0):
@@ -236,25 +228,11 @@ def case_alert():
     end(process, signal.SIGINT)
 
 
-def badge_point():
-    """Where the diagnostics badge is, from the snapshot tool's tree."""
-    with tempfile.TemporaryDirectory() as d:
-        path = os.path.join(d, "t.json")
-        subprocess.run([SNAPSHOT, "--scale", "1", "--tree", path], check=True, timeout=60)
-        with open(path) as f:
-            views = json.load(f)["views"]
-    for v in views:
-        x, y, w, h = v["frame"]
-        if v["kind"] == "RoundedRectangle" and w == 48 and h == 48:
-            return x + w / 2, y + h / 2
-    raise RuntimeError("no badge in the tree")
-
-
 def case_sheet():
     process, frame = start_app()
     if frame is None:
         return
-    bx, by = badge_point()
+    bx, by = badge_point(SNAPSHOT)
     fx, fy, _, _ = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(int(fx + bx)), str(int(fy + by)), "mousedown", "1"],
                    check=True, timeout=10)

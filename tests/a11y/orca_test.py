@@ -12,7 +12,6 @@ can wait for exactly the words it expects instead of sleeping. Exit 77 when
 Orca is missing or another Orca of this user runs (Orca would refuse or
 replace it).
 """
-import json
 import os
 import pty
 import re
@@ -24,16 +23,10 @@ import threading
 import time
 import tty
 
+from checks import badge_point, check, failures, snapshot_tree
+
 APP, SNAPSHOT = sys.argv[1:3]
 TITLE = "Norvel Health"
-failures = []
-
-
-def check(name, condition, detail=""):
-    print(("PASS " if condition else "FAIL ") + name + (f"  [{detail}]" if detail else ""), flush=True)
-    if not condition:
-        failures.append(name)
-    return condition
 
 
 def skip(reason):
@@ -131,30 +124,8 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *args], check=True, capture_output=True, timeout=30).stdout.decode()
 
 
-def tree(script=None):
-    """The snapshot tool's laid-out tree at scale 1, after `script`."""
-    with tempfile.TemporaryDirectory() as d:
-        args = [SNAPSHOT, "--scale", "1", "--tree", os.path.join(d, "t.json")]
-        if script:
-            with open(os.path.join(d, "s.txt"), "w") as f:
-                f.write(script)
-            args += ["--script", os.path.join(d, "s.txt")]
-        subprocess.run(args, check=True, timeout=60)
-        with open(os.path.join(d, "t.json")) as f:
-            return json.load(f)
-
-
-def badge_point():
-    """Where the diagnostics badge is, in window points."""
-    for v in tree()["views"]:
-        x, y, w, h = v["frame"]
-        if v["kind"] == "RoundedRectangle" and w == 48 and h == 48:
-            return int(x + w / 2), int(y + h / 2)
-    raise RuntimeError("no badge in the tree")
-
-
 def texts_on_screen(script=None):
-    t = tree(script)
+    t = snapshot_tree(SNAPSHOT, script)
     height = t["size"][1]
     return {v["text"] for v in t["views"]
             if v.get("text") and 0 <= v["frame"][1] and v["frame"][1] + v["frame"][3] <= height}
@@ -186,7 +157,7 @@ def run(workdir):
     orca = None
     try:
         window = xdotool("search", "--sync", "--name", f"^{TITLE}$").split()[0]
-        badge = badge_point()
+        badge = badge_point(SNAPSHOT)
         orca = OrcaSpeech(workdir)
         ready = orca.wait_for(0, "Screen reader on", timeout=60)
         if not check("Orca starts", said(ready, "Screen reader on"), " | ".join(ready)):

@@ -1,0 +1,37 @@
+"""What the screen-reader clients share: one printed line per check, and
+where things are on screen according to the snapshot tool."""
+import json
+import os
+import subprocess
+import tempfile
+
+failures = []
+
+
+def check(name, condition, detail=""):
+    print(("PASS " if condition else "FAIL ") + name + (f"  [{detail}]" if detail else ""), flush=True)
+    if not condition:
+        failures.append(name)
+    return condition
+
+
+def snapshot_tree(snapshot, script=None):
+    """The snapshot tool's laid-out tree at scale 1, after `script`."""
+    with tempfile.TemporaryDirectory() as d:
+        args = [snapshot, "--scale", "1", "--tree", os.path.join(d, "t.json")]
+        if script:
+            with open(os.path.join(d, "s.txt"), "w") as f:
+                f.write(script)
+            args += ["--script", os.path.join(d, "s.txt")]
+        subprocess.run(args, check=True, timeout=60)
+        with open(os.path.join(d, "t.json")) as f:
+            return json.load(f)
+
+
+def badge_point(snapshot):
+    """Where the diagnostics badge is, in window points."""
+    for v in snapshot_tree(snapshot)["views"]:
+        x, y, w, h = v["frame"]
+        if v["kind"] == "RoundedRectangle" and w == 48 and h == 48:
+            return int(x + w / 2), int(y + h / 2)
+    raise RuntimeError("no badge in the tree")
