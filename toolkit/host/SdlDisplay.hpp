@@ -23,11 +23,6 @@ namespace ui {
 std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
                               const char* requested);
 
-// Window coordinates per point under X11, where SDL measures windows in
-// pixels and knows no display scale: NORVEL_SCALE when it is a number from
-// 0.5 to 4, else 1.
-double x11CoordinatesPerPoint(const char* normScale);
-
 // Whether SDL ended up on a driver that shows a real window.
 bool isOnScreenDriver(const char* currentDriver);
 
