@@ -152,4 +152,18 @@ std::string noDisplayMessage(const std::string& program, const std::string& deta
     return oneLine(std::move(line));
 }
 
+std::string cannotShowMessage(const std::string& cause, const std::string& driver,
+                              const std::string& detail) {
+    std::string line = cause;
+    if (!detail.empty()) line += " (" + detail + ")";
+    // The X11 back end is the one that works everywhere today: on a Wayland
+    // desktop that is Xwayland, which GNOME and KDE start by themselves.
+    if (driver == "wayland") {
+        line += "; start it under X11 or Xwayland (with DISPLAY set)";
+    } else {
+        line += "; check that the X server at DISPLAY accepts this program";
+    }
+    return oneLine(std::move(line));
+}
+
 }  // namespace ui

@@ -68,4 +68,11 @@ class QuitOnSignals {
 // The one line printed when there is no display. `detail` says why.
 std::string noDisplayMessage(const std::string& program, const std::string& detail);
 
+// Why a window cannot be shown, after the program's name: `cause`, SDL's
+// error text (`detail`, when it says anything) and what to do instead. The
+// host says this and exits rather than run on with a window nobody ever
+// sees, as SDL 2.26 on Wayland without a GL stack would have it.
+std::string cannotShowMessage(const std::string& cause, const std::string& driver,
+                              const std::string& detail);
+
 }  // namespace ui

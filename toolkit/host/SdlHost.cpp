@@ -64,7 +64,7 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
 
     // The window starts hidden: its scale comes from the desktop's settings,
     // read over the window's own X connection, and it is shown only once it
-    // has its size at that scale.
+    // has its size at that scale and a surface to draw into.
     SDL_Window* window = SDL_CreateWindow(
         options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
         static_cast<int>(options.size.width), static_cast<int>(options.size.height),
@@ -87,12 +87,22 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
         // reach past the bottom of the screen.
         SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
+    if (!SDL_GetWindowSurface(window)) {
+        error = {false, cannotShowMessage(
+                            "the " + driver + " video driver gives the window nothing to draw into",
+                            driver, SDL_GetError())};
+        desktop.reset();
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return nullptr;
+    }
     SDL_ShowWindow(window);
 
     std::string title = options.title;
     std::unique_ptr<SdlHost> host(new SdlHost(std::move(options), window, coordinatesPerPoint));
     host->quitOnSignals_ = std::move(quitOnSignals);
     host->desktop_ = std::move(desktop);
+    host->driver_ = driver;
     host->quitOnSignals_->start();
     host->accessibility_ = std::make_unique<SdlAccessibility>(
         window, std::move(title), std::move(sessionBusAddress), coordinatesPerPoint);
@@ -337,6 +347,12 @@ void SdlHost::frame() {
 int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
+    if (frames_ == 0) {
+        std::string line = cannotShowMessage("the first frame could not be put on screen", driver_,
+                                             SDL_GetError());
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+        return 1;
+    }
     // Only now, so that finding the bus can never delay the first frame.
     accessibility_->start(runtime_->tree());
     while (!quit_) {

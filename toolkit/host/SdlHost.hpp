@@ -70,7 +70,8 @@ class SdlHost {
     SdlHost& operator=(const SdlHost&) = delete;
 
     // Runs the event loop until the window is closed or the process is
-    // asked to end (SIGINT, SIGTERM); returns the exit code, 0.
+    // asked to end (SIGINT, SIGTERM); returns the exit code: 0, or 1 when
+    // the first frame could not be put on screen (said on standard error).
     int run();
 
     Runtime& runtime() { return *runtime_; }
@@ -98,6 +99,7 @@ class SdlHost {
 
     std::unique_ptr<QuitOnSignals> quitOnSignals_;
     std::unique_ptr<X11DesktopSettings> desktop_;
+    std::string driver_;
     SdlHostOptions options_;
     SDL_Window* window_ = nullptr;
     double coordinatesPerPoint_ = 1;
