@@ -95,6 +95,11 @@ class AppProcess {
     ExitStatus exit_;
 };
 
+// Starts `argv` (no shell) in the background, both outputs appended to
+// `logPath`: for servers and daemons a test runs beside the app.
+std::unique_ptr<AppProcess> startInBackground(const std::vector<std::string>& argv,
+                                              const EnvChanges& env, const std::string& logPath);
+
 struct WindowGeometry {
     unsigned long id = 0;
     int x = 0;  // on the root window, in pixels
@@ -137,6 +142,8 @@ class XvfbSession {
     const std::string& display() const { return display_; }
 
     // Starts `program` with DISPLAY set to this server, plus `env` changes.
+    // What a developer's own desktop would add is taken out first: a
+    // Wayland display, GDK_SCALE, NORVEL_SCALE, SDL_VIDEODRIVER.
     std::unique_ptr<AppProcess> launch(const std::string& program,
                                        const std::vector<std::string>& args = {},
                                        const EnvChanges& env = {});
