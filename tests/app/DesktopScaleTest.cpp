@@ -100,6 +100,12 @@ class DesktopScale : public ::testing::Test {
             << dir;
     }
 
+    void quitDaemon() {
+        ASSERT_TRUE(daemon->signal(SIGTERM));
+        ASSERT_TRUE(daemon->waitExit(kPatience));
+        daemon.reset();
+    }
+
     void resources(const std::string& text) {
         auto r = xvfb::runCommand({"sh", "-c", "printf '%s\\n' \"$1\" | xrdb -merge", "sh", text},
                                   {"DISPLAY=" + x.display()}, 30);
@@ -195,6 +201,20 @@ TEST_F(DesktopScale, ARunningWindowFollowsTheDaemonAndKeepsItsSizeInPoints) {
     expectCrispAt("2");
     publish("Gdk/WindowScalingFactor 1\n");
     expectCrispAt("1");
+}
+
+// A daemon that starts announces itself; one that quits leaves the
+// resource to decide; a resource change reaches the window too.
+TEST_F(DesktopScale, ARunningWindowFollowsADaemonComingAndGoingAndTheResources) {
+    resources("Xft.dpi: 120");
+    open();
+    expectCrispAt("1.25");
+    publish("Gdk/WindowScalingFactor 2\n");
+    expectCrispAt("2");
+    quitDaemon();
+    expectCrispAt("1.25");
+    resources("Xft.dpi: 192");
+    expectCrispAt("2");
 }
 
 }  // namespace
