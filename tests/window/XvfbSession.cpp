@@ -625,6 +625,13 @@ std::optional<Image> XvfbSession::screenshot() {
     return parsePpm(r.out);
 }
 
+std::optional<Image> readPng(const std::string& path) {
+    CommandResult r = runCommand(
+        {"convert", path, "-background", "black", "-flatten", "-depth", "8", "ppm:-"}, {}, 30);
+    if (r.exitCode != 0) return std::nullopt;
+    return parsePpm(r.out);
+}
+
 bool XvfbSession::screenshotPng(const std::string& path) {
     std::string target = window_.id ? std::to_string(window_.id) : "root";
     return x({"import", "-silent", "-window", target, path}, 20).exitCode == 0;

@@ -119,6 +119,12 @@ struct Image {
     Rgb pixel(int x, int y) const;
 };
 
+// A PNG's pixels as the window would show them: where the snapshot tool's
+// image is partly transparent (the last column or row of a size that ends
+// inside a pixel), the window, which has no transparency, shows the same
+// premultiplied colour, that is, the colour over black.
+std::optional<Image> readPng(const std::string& path);
+
 // Point coordinates for input, in the window's own points.
 struct WindowPoint {
     double x = 0;
