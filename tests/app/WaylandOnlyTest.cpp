@@ -81,7 +81,11 @@ class WaylandOnly : public ::testing::Test {
 TEST_F(WaylandOnly, TheAppSaysWhyItShowsNoWindowAndExits) {
     auto r = xvfb::runCommand({NORVEL_APP_BIN},
                               {"DISPLAY", "GDK_SCALE", "NORVEL_SCALE", "SDL_VIDEODRIVER",
-                               "WAYLAND_DISPLAY=" + socket, "XDG_RUNTIME_DIR=" + runtime.string()},
+                               "WAYLAND_DISPLAY=" + socket, "XDG_RUNTIME_DIR=" + runtime.string(),
+                               // In sanitizer builds LeakSanitizer would report what SDL 2.26's
+                               // Wayland back end leaves allocated when it closes; the stacks end
+                               // in libraries SDL has unloaded, so no suppression can name them.
+                               "ASAN_OPTIONS=detect_leaks=0"},
                               kPatience);
     ASSERT_FALSE(r.timedOut) << "still running after " << kPatience << " s";
     EXPECT_EQ(r.exitCode, 1);
