@@ -27,4 +27,7 @@ void checkBirthDate(const std::uint8_t* data, std::size_t size);
 // The snapshot tool's script text (ScriptChecks.cpp).
 void checkSnapshotScript(const std::uint8_t* data, std::size_t size);
 
+// An XSETTINGS property, as another process may publish it (XSettingsChecks.cpp).
+void checkXSettings(const std::uint8_t* data, std::size_t size);
+
 }  // namespace fuzzchecks

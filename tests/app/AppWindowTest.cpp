@@ -57,17 +57,6 @@ struct Expected {
     }
 };
 
-std::optional<xvfb::Image> readPng(const fs::path& path) {
-    auto r = xvfb::runCommand({"convert", path.string(), "-depth", "8", "rgb:-"}, {}, 30);
-    if (r.exitCode != 0) return std::nullopt;
-    auto size = xvfb::runCommand({"identify", "-format", "%w %h", path.string()}, {}, 30);
-    xvfb::Image image;
-    std::istringstream(size.out) >> image.width >> image.height;
-    image.rgb.assign(r.out.begin(), r.out.end());
-    if (image.rgb.size() != static_cast<std::size_t>(image.width) * image.height * 3) return std::nullopt;
-    return image;
-}
-
 // The share of pixels whose colour differs by more than a small step in
 // any channel: antialiasing and the scroll indicator's fade stay below it.
 double differingShare(const xvfb::Image& a, const xvfb::Image& b) {
@@ -118,7 +107,7 @@ protected:
         Expected e;
         std::ifstream in(dir / "expected.json");
         e.tree = json::parse(in);
-        auto image = readPng(dir / "expected.png");
+        auto image = xvfb::readPng((dir / "expected.png").string());
         EXPECT_TRUE(image);
         if (image) e.image = *image;
         return e;

@@ -2,7 +2,7 @@
 // targets run, built with the ordinary compiler, so the checks and the seed
 // inputs keep working between fuzzing sessions.
 //
-//   fuzz_replay info_plist|bootstrap_string|birth_date|snapshot_script DIRECTORY...
+//   fuzz_replay info_plist|bootstrap_string|birth_date|snapshot_script|xsettings DIRECTORY...
 
 #include <cstdio>
 #include <cstring>
@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "bootstrap_string") == 0) check = fuzzchecks::checkBootstrapString;
     if (std::strcmp(argv[1], "birth_date") == 0) check = fuzzchecks::checkBirthDate;
     if (std::strcmp(argv[1], "snapshot_script") == 0) check = fuzzchecks::checkSnapshotScript;
+    if (std::strcmp(argv[1], "xsettings") == 0) check = fuzzchecks::checkXSettings;
     if (!check) {
         std::fprintf(stderr, "unknown target: %s\n", argv[1]);
         return 2;

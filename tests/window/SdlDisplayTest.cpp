@@ -35,20 +35,6 @@ TEST(SdlDisplay, OnlyX11AndWaylandShowAWindow) {
     EXPECT_FALSE(isOnScreenDriver(nullptr));
 }
 
-TEST(SdlDisplay, NorvelScaleIsANumberFromHalfToFour) {
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint(nullptr), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint(""), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("2"), 2);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("1.5"), 1.5);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("0.5"), 0.5);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("4"), 4);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("5"), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("0"), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("-2"), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("2x"), 1);
-    EXPECT_DOUBLE_EQ(x11CoordinatesPerPoint("nan"), 1);
-}
-
 TEST(SdlDisplay, TheNoDisplayMessageIsOneLineThatPointsAtTheSnapshotTool) {
     std::string line = noDisplayMessage("norvel-health", "x11: No available video device\n");
     EXPECT_EQ(line.find('\n'), std::string::npos);

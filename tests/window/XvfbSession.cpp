@@ -180,6 +180,17 @@ CommandResult runCommand(const std::vector<std::string>& argv, const EnvChanges&
     return result;
 }
 
+std::unique_ptr<AppProcess> startInBackground(const std::vector<std::string>& argv,
+                                              const EnvChanges& env, const std::string& logPath) {
+    SpawnOptions options;
+    options.captureOut = false;
+    options.captureErr = false;
+    options.outputFile = logPath;
+    Spawned child = spawn(argv, env, options);
+    if (child.pid < 0) return nullptr;
+    return std::make_unique<AppProcess>(child.pid, -1, -1);
+}
+
 std::vector<std::string> missingTools() {
     std::vector<std::string> missing;
     for (const char* tool : {"Xvfb", "xdpyinfo", "xdotool", "xclip", "import"}) {
@@ -421,7 +432,8 @@ std::unique_ptr<AppProcess> XvfbSession::launch(const std::string& program,
                                                 const EnvChanges& env) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
-    EnvChanges changes{"DISPLAY=" + display_};
+    EnvChanges changes{"DISPLAY=" + display_, "WAYLAND_DISPLAY", "GDK_SCALE", "NORVEL_SCALE",
+                       "SDL_VIDEODRIVER"};
     changes.insert(changes.end(), env.begin(), env.end());
     Spawned child = spawn(argv, changes, {});
     if (child.pid < 0) return nullptr;
@@ -609,6 +621,13 @@ std::optional<std::string> XvfbSession::clipboardAfterAVanishedReader(double tim
 std::optional<Image> XvfbSession::screenshot() {
     std::string target = window_.id ? std::to_string(window_.id) : "root";
     CommandResult r = x({"import", "-silent", "-window", target, "-depth", "8", "ppm:-"}, 20);
+    if (r.exitCode != 0) return std::nullopt;
+    return parsePpm(r.out);
+}
+
+std::optional<Image> readPng(const std::string& path) {
+    CommandResult r = runCommand(
+        {"convert", path, "-background", "black", "-flatten", "-depth", "8", "ppm:-"}, {}, 30);
     if (r.exitCode != 0) return std::nullopt;
     return parsePpm(r.out);
 }

@@ -95,6 +95,11 @@ class AppProcess {
     ExitStatus exit_;
 };
 
+// Starts `argv` (no shell) in the background, both outputs appended to
+// `logPath`: for servers and daemons a test runs beside the app.
+std::unique_ptr<AppProcess> startInBackground(const std::vector<std::string>& argv,
+                                              const EnvChanges& env, const std::string& logPath);
+
 struct WindowGeometry {
     unsigned long id = 0;
     int x = 0;  // on the root window, in pixels
@@ -113,6 +118,12 @@ struct Image {
     std::vector<std::uint8_t> rgb;  // 3 bytes a pixel, rows top to bottom
     Rgb pixel(int x, int y) const;
 };
+
+// A PNG's pixels as the window would show them: where the snapshot tool's
+// image is partly transparent (the last column or row of a size that ends
+// inside a pixel), the window, which has no transparency, shows the same
+// premultiplied colour, that is, the colour over black.
+std::optional<Image> readPng(const std::string& path);
 
 // Point coordinates for input, in the window's own points.
 struct WindowPoint {
@@ -137,6 +148,8 @@ class XvfbSession {
     const std::string& display() const { return display_; }
 
     // Starts `program` with DISPLAY set to this server, plus `env` changes.
+    // What a developer's own desktop would add is taken out first: a
+    // Wayland display, GDK_SCALE, NORVEL_SCALE, SDL_VIDEODRIVER.
     std::unique_ptr<AppProcess> launch(const std::string& program,
                                        const std::vector<std::string>& args = {},
                                        const EnvChanges& env = {});

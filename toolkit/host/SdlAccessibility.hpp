@@ -40,6 +40,11 @@ class SdlAccessibility {
     // After each new laid-out tree (the runtime's frame observer), and when
     // the window moved.
     void update(const LayoutTree& tree);
+    // The desktop's scale changed: screen readers ask for extents in
+    // pixels. The next update uses it.
+    void setCoordinatesPerPoint(double coordinatesPerPoint) {
+        coordinatesPerPoint_ = coordinatesPerPoint;
+    }
     // The window gained or lost the keyboard: its front layer becomes, or
     // stops being, the active window a screen reader presents.
     void setWindowActive(bool active, const LayoutTree& tree);

@@ -28,6 +28,14 @@ int ignoreWindowsThatAreGone(Display* display, XErrorEvent* error) {
     return gPreviousX11ErrorHandler ? gPreviousX11ErrorHandler(display, error) : 0;
 }
 
+// One line, whatever SDL put into its error text.
+std::string oneLine(std::string line) {
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return line;
+}
+
 }  // namespace
 
 std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
@@ -41,15 +49,6 @@ std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
     if (isSet(display)) return "x11";
     if (isSet(waylandDisplay)) return "wayland";
     return "";
-}
-
-double x11CoordinatesPerPoint(const char* normScale) {
-    if (!isSet(normScale)) return 1;
-    char* end = nullptr;
-    double value = std::strtod(normScale, &end);
-    if (end == normScale || *end != '\0') return 1;
-    if (!(value >= 0.5 && value <= 4)) return 1;
-    return value;
 }
 
 bool isOnScreenDriver(const char* currentDriver) {
@@ -150,11 +149,21 @@ std::string noDisplayMessage(const std::string& program, const std::string& deta
     // An installed copy has no Makefile; the snapshot tool is installed
     // beside the app and renders the same screen without a display.
     line += "; `norvel-snapshot --png FILE` renders the screen to a PNG instead";
-    // One line, whatever SDL put into its error text.
-    for (char& c : line) {
-        if (c == '\n' || c == '\r') c = ' ';
+    return oneLine(std::move(line));
+}
+
+std::string cannotShowMessage(const std::string& cause, const std::string& driver,
+                              const std::string& detail) {
+    std::string line = cause;
+    if (!detail.empty()) line += " (" + detail + ")";
+    // The X11 back end is the one that works everywhere today: on a Wayland
+    // desktop that is Xwayland, which GNOME and KDE start by themselves.
+    if (driver == "wayland") {
+        line += "; start it under X11 or Xwayland (with DISPLAY set)";
+    } else {
+        line += "; check that the X server at DISPLAY accepts this program";
     }
-    return line;
+    return oneLine(std::move(line));
 }
 
 }  // namespace ui

@@ -23,11 +23,6 @@ namespace ui {
 std::string chooseVideoDriver(const char* display, const char* waylandDisplay,
                               const char* requested);
 
-// Window coordinates per point under X11, where SDL measures windows in
-// pixels and knows no display scale: NORVEL_SCALE when it is a number from
-// 0.5 to 4, else 1.
-double x11CoordinatesPerPoint(const char* normScale);
-
 // Whether SDL ended up on a driver that shows a real window.
 bool isOnScreenDriver(const char* currentDriver);
 
@@ -72,5 +67,12 @@ class QuitOnSignals {
 
 // The one line printed when there is no display. `detail` says why.
 std::string noDisplayMessage(const std::string& program, const std::string& detail);
+
+// Why a window cannot be shown, after the program's name: `cause`, SDL's
+// error text (`detail`, when it says anything) and what to do instead. The
+// host says this and exits rather than run on with a window nobody ever
+// sees, as SDL 2.26 on Wayland without a GL stack would have it.
+std::string cannotShowMessage(const std::string& cause, const std::string& driver,
+                              const std::string& detail);
 
 }  // namespace ui

@@ -15,6 +15,7 @@
 #include "toolkit/host/SdlAccessibility.hpp"
 #include "toolkit/host/SdlDisplay.hpp"
 #include "toolkit/host/SdlInput.hpp"
+#include "toolkit/host/SdlX11Settings.hpp"
 #include "toolkit/render/PangoMeasurer.hpp"
 #include "toolkit/render/Renderer.hpp"
 
@@ -62,25 +63,47 @@ std::unique_ptr<SdlHost> SdlHost::open(const WindowGroup& scene, SdlHostOptions 
         return nullptr;
     }
 
-    double coordinatesPerPoint =
-        driver == "x11" ? x11CoordinatesPerPoint(std::getenv("NORVEL_SCALE")) : 1;
-    int width = static_cast<int>(std::lround(options.size.width * coordinatesPerPoint));
-    int height = static_cast<int>(std::lround(options.size.height * coordinatesPerPoint));
-    SDL_Window* window =
-        SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                         width, height, SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    // The window starts hidden: its scale comes from the desktop's settings,
+    // read over the window's own X connection, and it is shown only once it
+    // has its size at that scale and a surface to draw into.
+    SDL_Window* window = SDL_CreateWindow(
+        options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+        static_cast<int>(options.size.width), static_cast<int>(options.size.height),
+        SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_HIDDEN);
     if (!window) {
         error = {false, std::string("cannot open a window: ") + SDL_GetError()};
         SDL_Quit();
         return nullptr;
     }
-    // Narrower than this, the screens' fixed widths no longer fit at all.
-    SDL_SetWindowMinimumSize(window, static_cast<int>(200 * coordinatesPerPoint),
-                             static_cast<int>(300 * coordinatesPerPoint));
+    // Under X11 SDL measures windows in pixels and knows no display scale,
+    // so the host scales by the desktop's settings itself; elsewhere SDL's
+    // coordinates already are points.
+    auto desktop = driver == "x11" ? X11DesktopSettings::watch(window) : nullptr;
+    double coordinatesPerPoint = desktop
+                                     ? windowScale(desktop->settings(), std::getenv("GDK_SCALE"),
+                                                   std::getenv("NORVEL_SCALE"))
+                                     : 1;
+    if (sizeWindow(window, options.size, coordinatesPerPoint)) {
+        // SDL placed the window for its first size; a larger one could
+        // reach past the bottom of the screen.
+        SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    if (!SDL_GetWindowSurface(window)) {
+        error = {false, cannotShowMessage(
+                            "the " + driver + " video driver gives the window nothing to draw into",
+                            driver, SDL_GetError())};
+        desktop.reset();
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return nullptr;
+    }
+    SDL_ShowWindow(window);
 
     std::string title = options.title;
     std::unique_ptr<SdlHost> host(new SdlHost(std::move(options), window, coordinatesPerPoint));
     host->quitOnSignals_ = std::move(quitOnSignals);
+    host->desktop_ = std::move(desktop);
+    host->driver_ = driver;
     host->quitOnSignals_->start();
     host->accessibility_ = std::make_unique<SdlAccessibility>(
         window, std::move(title), std::move(sessionBusAddress), coordinatesPerPoint);
@@ -103,12 +126,14 @@ SdlHost::SdlHost(SdlHostOptions options, SDL_Window* window, double coordinatesP
     : options_(std::move(options)),
       window_(window),
       coordinatesPerPoint_(coordinatesPerPoint),
-      startTicks_(SDL_GetTicks64()) {}
+      startTicks_(SDL_GetTicks64()),
+      points_(options_.size) {}
 
 SdlHost::~SdlHost() {
     // The signal thread and the bridge wake the loop through SDL and the
     // runtime's clipboard writer calls into SDL: they go first.
     quitOnSignals_.reset();
+    desktop_.reset();
     accessibility_.reset();
     renderer_.reset();
     runtime_.reset();
@@ -116,25 +141,79 @@ SdlHost::~SdlHost() {
     SDL_Quit();
 }
 
+const DesktopSettings* SdlHost::desktopSettings() const {
+    return desktop_ ? &desktop_->settings() : nullptr;
+}
+
 double SdlHost::clock() const {
     return static_cast<double>(SDL_GetTicks64() - startTicks_) / 1000.0;
+}
+
+bool SdlHost::sizeWindow(SDL_Window* window, Size points, double coordinatesPerPoint) {
+    // Narrower than this, the screens' fixed widths no longer fit at all.
+    // The minimum goes first: a smaller scale's size would be refused while
+    // the larger scale's minimum stands.
+    SDL_SetWindowMinimumSize(window, framePixels(200, coordinatesPerPoint),
+                             framePixels(300, coordinatesPerPoint));
+    // Rounded as the renderer rounds, so that the window and a headless
+    // render of the same points at the same scale are the same image.
+    int width = framePixels(points.width, coordinatesPerPoint);
+    int height = framePixels(points.height, coordinatesPerPoint);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    if (w == width && h == height) return false;
+    SDL_SetWindowSize(window, width, height);
+    return true;
+}
+
+void SdlHost::followDesktopScale() {
+    double scale =
+        windowScale(desktop_->settings(), std::getenv("GDK_SCALE"), std::getenv("NORVEL_SCALE"));
+    if (scale == coordinatesPerPoint_) return;
+    // The window keeps its size in points: it grows or shrinks with the
+    // scale, and the content stays where it was, only sharper or smaller.
+    coordinatesPerPoint_ = scale;
+    if (sizeWindow(window_, points_, scale)) keepOnScreen();
+    surfaceStale_ = true;
+}
+
+void SdlHost::keepOnScreen() {
+    // A window that grows keeps its top left corner, and so may now reach
+    // past the screen's edge; it moves back in as far as it can, as a
+    // window manager would place it.
+    SDL_Rect bounds;
+    int display = SDL_GetWindowDisplayIndex(window_);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &bounds) != 0) return;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    SDL_GetWindowSize(window_, &w, &h);
+    int left = std::max(bounds.x, std::min(x, bounds.x + bounds.w - w));
+    int top = std::max(bounds.y, std::min(y, bounds.y + bounds.h - h));
+    if (left != x || top != y) SDL_SetWindowPosition(window_, left, top);
 }
 
 void SdlHost::updateGeometry() {
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);
-    points_ = {w / coordinatesPerPoint_, h / coordinatesPerPoint_};
+    // A window that has the pixels its size in points was given keeps that
+    // size exactly: 390 points at 1.25 are 488 pixels, and 488 / 1.25 would
+    // lay the screen out 0.4 points wider than the snapshot at that scale.
+    Size points{w / coordinatesPerPoint_, h / coordinatesPerPoint_};
+    if (w == framePixels(points_.width, coordinatesPerPoint_)) points.width = points_.width;
+    if (h == framePixels(points_.height, coordinatesPerPoint_)) points.height = points_.height;
+    points_ = points;
 
     // The surface is measured in pixels; on a HiDPI Wayland or macOS
     // window it is larger than the window's coordinates, and the ratio is
-    // the display scale. Under X11 the two agree and NORVEL_SCALE decides.
+    // the display scale. Under X11 the two agree and the desktop's
+    // settings decide.
     int pixelWidth = w, pixelHeight = h;
     if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
         pixelWidth = surface->w;
     } else {
         SDL_GetWindowSizeInPixels(window_, &pixelWidth, &pixelHeight);
     }
-    scale_ = points_.width > 0 ? pixelWidth / points_.width : 1;
+    scale_ = coordinatesPerPoint_ * (w > 0 ? static_cast<double>(pixelWidth) / w : 1);
 
     runtime_->setViewport(Viewport{points_, scale_, {}});
     if (renderer_) {
@@ -144,6 +223,7 @@ void SdlHost::updateGeometry() {
     }
     renderer_->invalidate();
     input_->setGeometry(points_, coordinatesPerPoint_);
+    if (accessibility_) accessibility_->setCoordinatesPerPoint(coordinatesPerPoint_);
     surfaceStale_ = false;
     presentPending_ = true;
 }
@@ -152,6 +232,14 @@ void SdlHost::handle(const SDL_Event& event) {
     switch (event.type) {
         case SDL_QUIT:
             quit_ = true;
+            return;
+        case SDL_SYSWMEVENT:
+            // A raw X event: the desktop's settings may have changed, or it
+            // is a key. SDL queues a key's raw event just before its own
+            // key event: the screen reader's verdict on the one decides the
+            // other.
+            if (desktop_ && desktop_->handle(event)) followDesktopScale();
+            keyTakenByScreenReader_ = accessibility_->screenReaderTookKey(event);
             return;
         case SDL_WINDOWEVENT:
             switch (event.window.event) {
@@ -178,11 +266,6 @@ void SdlHost::handle(const SDL_Event& event) {
                 default:
                     break;
             }
-            return;
-        case SDL_SYSWMEVENT:
-            // SDL queues a key's raw event just before its own key event:
-            // the verdict on the one decides the other.
-            keyTakenByScreenReader_ = accessibility_->screenReaderTookKey(event);
             return;
         case SDL_KEYDOWN:
             if (std::exchange(keyTakenByScreenReader_, false)) return;
@@ -278,6 +361,12 @@ void SdlHost::frame() {
 int SdlHost::run() {
     runtime_->advanceTo(clock());
     frame();
+    if (frames_ == 0) {
+        std::string line = cannotShowMessage("the first frame could not be put on screen", driver_,
+                                             SDL_GetError());
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, line.c_str());
+        return 1;
+    }
     // Only now, so that finding the bus can never delay the first frame.
     accessibility_->start(runtime_->tree());
     while (!quit_) {

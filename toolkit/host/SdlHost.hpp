@@ -24,6 +24,8 @@ class PangoMeasurer;
 class SdlInputMapper;
 class SdlAccessibility;
 class QuitOnSignals;
+class X11DesktopSettings;
+struct DesktopSettings;
 
 // What the host reports after each frame it puts on screen. Timings are
 // wall-clock milliseconds; they are for measuring, never for behaviour.
@@ -68,18 +70,27 @@ class SdlHost {
     SdlHost& operator=(const SdlHost&) = delete;
 
     // Runs the event loop until the window is closed or the process is
-    // asked to end (SIGINT, SIGTERM); returns the exit code, 0.
+    // asked to end (SIGINT, SIGTERM); returns the exit code: 0, or 1 when
+    // the first frame could not be put on screen (said on standard error).
     int run();
 
     Runtime& runtime() { return *runtime_; }
     // How many of SDL's window coordinates make one point: under X11 SDL
-    // measures windows in pixels, so this is NORVEL_SCALE there; elsewhere
-    // SDL's coordinates already are points and it is 1.
+    // measures windows in pixels, so this is the window scale there (see
+    // DesktopSettings.hpp); elsewhere SDL's coordinates already are points
+    // and it is 1.
     double coordinatesPerPoint() const { return coordinatesPerPoint_; }
+    // The desktop's settings as last read (X11 only; null elsewhere).
+    const DesktopSettings* desktopSettings() const;
 
   private:
     SdlHost(SdlHostOptions options, SDL_Window* window, double coordinatesPerPoint);
 
+    // Gives `window` the pixels of `points` at this scale; false when it
+    // already had them.
+    static bool sizeWindow(SDL_Window* window, Size points, double coordinatesPerPoint);
+    void followDesktopScale();
+    void keepOnScreen();
     double clock() const;
     void handle(const SDL_Event& event);
     void updateGeometry();
@@ -87,6 +98,8 @@ class SdlHost {
     bool present(bool wholeFrame);
 
     std::unique_ptr<QuitOnSignals> quitOnSignals_;
+    std::unique_ptr<X11DesktopSettings> desktop_;
+    std::string driver_;
     SdlHostOptions options_;
     SDL_Window* window_ = nullptr;
     double coordinatesPerPoint_ = 1;

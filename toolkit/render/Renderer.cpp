@@ -33,12 +33,12 @@ cairo_surface_t* createFrameSurface(int width, int height) {
     return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
 }
 
-int pixelCount(double points, double scale) {
+}  // namespace
+
+int framePixels(double points, double scale) {
     // A window of fractional pixels gets the partly covered pixel too.
     return std::max(1, static_cast<int>(std::ceil(points * scale - 1e-6)));
 }
-
-}  // namespace
 
 Renderer::Renderer(Size size, double scale) : size_(size), scale_(scale > 0 ? scale : 1) {
     createSurface();
@@ -50,7 +50,7 @@ Renderer::~Renderer() {
 
 void Renderer::createSurface() {
     surface_ =
-        createFrameSurface(pixelCount(size_.width, scale_), pixelCount(size_.height, scale_));
+        createFrameSurface(framePixels(size_.width, scale_), framePixels(size_.height, scale_));
     cr_ = cairo_create(surface_);
     cairo_scale(cr_, scale_, scale_);
     canvas_ = std::make_unique<CairoCanvas>(cr_);
@@ -68,8 +68,8 @@ void Renderer::destroySurface() {
 void Renderer::resize(Size size, double scale) {
     if (scale <= 0) scale = 1;
     if (size == size_ && scale == scale_) return;
-    bool samePixels = pixelCount(size.width, scale) == pixelWidth() &&
-                      pixelCount(size.height, scale) == pixelHeight();
+    bool samePixels = framePixels(size.width, scale) == pixelWidth() &&
+                      framePixels(size.height, scale) == pixelHeight();
     size_ = size;
     if (samePixels && scale == scale_) {
         painter_.invalidate();

@@ -14,6 +14,11 @@ namespace ui {
 
 class CairoCanvas;
 
+// The pixels that `points` take at `scale`: a fractional pixel counts as a
+// whole one. The window host sizes its window with this too, so that a
+// window and a headless render at the same scale are the same image.
+int framePixels(double points, double scale);
+
 // Paints laid-out trees into a window-sized image: a Cairo ARGB32 surface of
 // (size × scale) pixels, whose context is scaled so one user unit is one
 // point. The window host presents `surface()`; the headless host reads
