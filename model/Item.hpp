@@ -12,8 +12,9 @@
 namespace model {
 
 // The app's one persistent record type: a timestamp. Nothing in the app
-// creates, stores or shows one; the type exists with its full persistent
-// interface so a store could be attached later.
+// creates, stores or shows one, but the product requires the type with its
+// full persistent interface (so a store can be attached later): it is kept,
+// and tested, on purpose.
 //
 // Item is a reference type: objects are shared, not copied, and two Items
 // are equal exactly when their persistent identifiers are.

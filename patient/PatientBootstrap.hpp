@@ -46,6 +46,9 @@ class PatientBootstrap {
   public:
     // The JSON member names of the record, one per field. Looking a key up by
     // text matches exactly (case-sensitive); the keys have no integer form.
+    // Nothing in the app asks for that form, but fromInt and intValue are
+    // part of the coding-key interface the record's decoding is specified
+    // with, so they stay, answering "none".
     class CodingKeys {
       public:
         enum Value { patientName, dateOfBirth, clinic };

@@ -55,16 +55,4 @@ std::string localizedString(const std::string& key) {
     return Bundle::main().localizedString(key);
 }
 
-std::string substituteArgument(const std::string& format, const std::string& argument) {
-    const auto position = format.find("%@");
-    if (position == std::string::npos) return format;
-    std::string result = format;
-    result.replace(position, 2, argument);
-    return result;
-}
-
-std::string formatLocalized(const std::string& key, const std::string& argument) {
-    return substituteArgument(localizedString(key), argument);
-}
-
 }  // namespace resources

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <latch>
 #include <regex>
 #include <set>
-#include <thread>
 
 #include "diagnostics/DiagnosticItem.hpp"
 
@@ -51,21 +49,6 @@ TEST(DiagnosticInfoTest, IdsAreDistinctAndStable) {
     const auto& again = DiagnosticInfo::items();
     EXPECT_EQ(&again, &first);
     for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(again[i].id, first[i].id);
-}
-
-TEST(DiagnosticInfoTest, ConcurrentFirstCallsShareOneList) {
-    constexpr int kThreads = 8;
-    std::latch start(kThreads);
-    std::vector<const std::vector<DiagnosticItem>*> seen(kThreads);
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kThreads; ++i) {
-        threads.emplace_back([&, i] {
-            start.arrive_and_wait();
-            seen[i] = &DiagnosticInfo::items();
-        });
-    }
-    for (auto& thread : threads) thread.join();
-    for (const auto* list : seen) EXPECT_EQ(list, seen.front());
 }
 
 TEST(DiagnosticItemTest, EachConstructionDrawsAFreshId) {

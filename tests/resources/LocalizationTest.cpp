@@ -6,7 +6,6 @@
 
 #include "resources/Bundle.hpp"
 #include "resources/Localization.hpp"
-#include "tests/CaseName.hpp"
 
 namespace {
 
@@ -99,52 +98,17 @@ TEST_F(LocalizationTest, EachBundleUsesItsOwnCatalogue) {
     EXPECT_EQ(testBundle_.localizedString("Done"), "Erledigt");
 }
 
-struct Substitution {
-    std::string format;
-    std::string argument;
-    std::string expected;
-};
-
-void PrintTo(const Substitution& c, std::ostream* out) {
-    *out << c.format << " <- " << c.argument;
-}
-
-class SubstituteArgumentTest : public testing::TestWithParam<Substitution> {};
-
-TEST_P(SubstituteArgumentTest, ReplacesTheFirstPlaceholderVerbatim) {
-    EXPECT_EQ(resources::substituteArgument(GetParam().format, GetParam().argument),
-              GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Of, SubstituteArgumentTest,
-                         testing::Values(Substitution{"Demo chart for Patient: %@", "John Doe",
-                                                      "Demo chart for Patient: John Doe"},
-                                         Substitution{"%@ first", "", " first"},
-                                         // The argument is never expanded again.
-                                         Substitution{"Patient: %@", "%@ %@", "Patient: %@ %@"},
-                                         // Without a placeholder the text stays as it is.
-                                         Substitution{"Hallo", "Jane", "Hallo"},
-                                         Substitution{"Twice %@ and %@", "a", "Twice a and %@"}),
-                         testsupport::printedName(9));
-
-TEST_F(LocalizationTest, FormatLooksUpTheKeyButNotTheArgument) {
+TEST_F(LocalizationTest, AnInterpolatedKeyIsTranslatedWithItsPlaceholder) {
     useLanguage("de");
-    const std::string german = resources::substituteArgument(
-        appBundle_.localizedString("Demo chart for Patient: %@"), "Done");
-    EXPECT_EQ(german, "Demo-Akte für Patient: Done");
-    EXPECT_EQ(resources::substituteArgument(testBundle_.localizedString("Greeting %@"), "Jane"),
-              "Hallo");
+    EXPECT_EQ(appBundle_.localizedString("Demo chart for Patient: %@"),
+              "Demo-Akte für Patient: %@");
 }
 
 TEST_F(LocalizationTest, MainBundleFunctionsFallBackToTheKey) {
-    // The test executable's folder is no bundle, so nothing is translated;
-    // what matters is that the argument still lands in the key.
+    // The test executable's folder is no bundle, so nothing is translated.
     useLanguage("de");
     EXPECT_EQ(resources::localizedString("Done"),
               resources::Bundle::main().localizedString("Done"));
-    EXPECT_EQ(resources::formatLocalized("Linked study asset: %@", "norvel_chest_xray.jpg"),
-              resources::substituteArgument(resources::localizedString("Linked study asset: %@"),
-                                            "norvel_chest_xray.jpg"));
 }
 
 }  // namespace

@@ -64,16 +64,16 @@ struct LaidOutView {
     // owner's place with a word added ("/backdrop", "/indicator").
     std::string place;
     int parent = -1;
-    Rect frame;                     // the view itself, modifiers folded in
-    Rect outerFrame;                // the view with its padding and frames
-    Rect clip = Rect::infinite();   // painting and touches stay inside
-    double opacity = 1;             // multiplied into everything painted
+    Rect frame;                    // the view itself, modifiers folded in
+    Rect outerFrame;               // the view with its padding and frames
+    Rect clip = Rect::infinite();  // painting and touches stay inside
+    double opacity = 1;            // multiplied into everything painted
 
     // Texts (Text, Label, Button titles), after lookup and upper-casing.
     std::optional<std::string> text;
     bool truncated = false;
-    std::optional<double> wrapWidth;  // the width the text was laid out in; empty: one line
-    int lineLimit = 0;                // 0: none
+    std::optional<double> wrapWidth;    // the width the text was laid out in; empty: one line
+    int lineLimit = 0;                  // 0: none
     std::optional<std::string> symbol;  // Image and Label: the system name
     Rect symbolFrame;                   // Label: where the symbol goes
     Rect textFrame;                     // Label: where the title goes
@@ -82,9 +82,9 @@ struct LaidOutView {
     std::optional<Style> fill;
     std::optional<Style> stroke;
     double lineWidth = 0;
-    std::optional<Font> font;  // as asked for (nominal size)
-    ResolvedFont resolvedFont; // what is drawn
-    double fontScale = 1;      // < 1 when shrunk to fit
+    std::optional<Font> font;   // as asked for (nominal size)
+    ResolvedFont resolvedFont;  // what is drawn
+    double fontScale = 1;       // < 1 when shrunk to fit
 
     // Shapes.
     ShapeNode::Kind shapeKind = ShapeNode::Kind::rectangle;
@@ -102,14 +102,13 @@ struct LaidOutView {
     bool focused = false;
 
     // Input. Only the runtime reads these.
-    Rect hitFrame;                         // the touch area (contentShape or the frame)
-    std::function<void()> buttonAction;    // set on Buttons
+    Rect hitFrame;                       // the touch area (contentShape or the frame)
+    std::function<void()> buttonAction;  // set on Buttons
     ButtonRole buttonRole = ButtonRole::none;
     bool isButton = false;
-    bool highlighted = false;              // pressed
     const LongPressModifier* longPress = nullptr;  // owned by the view tree
-    double contentHeight = 0;              // ScrollView: height of its content
-    double scrollOffset = 0;               // ScrollView: the offset applied
+    double contentHeight = 0;                      // ScrollView: height of its content
+    double scrollOffset = 0;                       // ScrollView: the offset applied
     Layer layer;
 };
 
