@@ -2,8 +2,10 @@
 where things are on screen according to the snapshot tool."""
 import json
 import os
+import signal
 import subprocess
 import tempfile
+import time
 
 failures = []
 
@@ -13,6 +15,24 @@ def check(name, condition, detail=""):
     if not condition:
         failures.append(name)
     return condition
+
+
+def check_ends_on_signal(process, sig, what):
+    """Ends the app by `sig` and checks that it exits with 0 within a second
+    (more under the sanitizers, whose leak scan runs at exit). Returns what
+    it printed, as (stdout, stderr)."""
+    process.send_signal(sig)
+    started = time.monotonic()
+    try:
+        code = process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        code = None
+    took = time.monotonic() - started
+    limit = float(os.environ.get("NORVEL_EXIT_SECONDS", "1"))
+    check(f"{what} ends the app with 0 within {limit:g} s", code == 0 and took < limit,
+          f"code={code} took={took:.2f}s")
+    return process.communicate()
 
 
 def snapshot_tree(snapshot, script=None):

@@ -16,7 +16,7 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-from checks import badge_point, check, failures
+from checks import badge_point, check, check_ends_on_signal, failures
 
 APP, SNAPSHOT, CASE = sys.argv[1:4]
 TITLE = "Norvel Health"
@@ -116,18 +116,7 @@ def child(parent, role, name=None):
 def end(app_process, sig=signal.SIGTERM):
     """Ends the app by a signal: exit code 0 within a second (more under the
     sanitizers, whose leak scan runs at exit), nothing printed."""
-    app_process.send_signal(sig)
-    started = time.monotonic()
-    try:
-        code = app_process.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        app_process.kill()
-        code = None
-    took = time.monotonic() - started
-    out, err = app_process.communicate()
-    limit = float(os.environ.get("NORVEL_EXIT_SECONDS", "1"))
-    check(f"{signal.Signals(sig).name} ends the app with 0 within {limit:g} s", code == 0 and took < limit,
-          f"code={code} took={took:.2f}s")
+    out, err = check_ends_on_signal(app_process, sig, signal.Signals(sig).name)
     check("the app printed nothing", not out and not err, (out + err).decode(errors="replace")[:300])
 
 

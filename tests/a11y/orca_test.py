@@ -23,7 +23,7 @@ import threading
 import time
 import tty
 
-from checks import badge_point, check, failures, snapshot_tree
+from checks import badge_point, check, check_ends_on_signal, failures, snapshot_tree
 
 APP, SNAPSHOT = sys.argv[1:3]
 TITLE = "Norvel Health"
@@ -215,17 +215,7 @@ def run(workdir):
         for line in everything:
             print(f"   {line}")
     finally:
-        started = time.monotonic()
-        app.send_signal(signal.SIGTERM)
-        try:
-            code = app.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            app.kill()
-            code = None
-        took = time.monotonic() - started
-        limit = float(os.environ.get("NORVEL_EXIT_SECONDS", "1"))
-        check(f"SIGTERM with Orca connected ends the app with 0 within {limit:g} s",
-              code == 0 and took < limit, f"code={code} took={took:.2f}s")
+        check_ends_on_signal(app, signal.SIGTERM, "SIGTERM with Orca connected")
         if orca:
             orca.stop()
 
